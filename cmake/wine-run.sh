@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Runs one Windows program under wine64 for CTest.
+#   wine-run.sh <prefix dir> <program.exe> [args...]
+# The prefix lives in the build tree and is booted once, under a lock, with a
+# persistent wineserver; every Wine process started while booting has its
+# standard streams on /dev/null, so none of them keeps CTest's pipe open.
+# Environment: LC_ALL/LANG (default en_US.UTF-8) decide the UI language, the
+# ANSI code page and the system's message texts; QEL_WINVER (win7, win10,
+# winxp64, ...; default win7) sets the Windows version Wine reports to this
+# program.
+set -euo pipefail
+prefix=$1; shift
+exe=$1; shift
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export LC_ALL=${LC_ALL:-en_US.UTF-8}
+export LANG=${LANG:-$LC_ALL}
+unset DISPLAY WAYLAND_DISPLAY
+
+quiet() { "$@" </dev/null >/dev/null 2>&1; }
+
+boot() {
+    mkdir -p "$WINEPREFIX"
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+    if [ ! -f "$WINEPREFIX/.qel-booted" ]; then
+        quiet wineserver -p || true
+        quiet wine wineboot -i
+        quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+        quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        touch "$WINEPREFIX/.qel-booted"
+    fi
+    # A server that was stopped since the boot is started again, still detached.
+    quiet wineserver -p || true
+    flock -u 9
+}
+boot
+
+name=$(basename "$exe")
+# Always written, so a program's version never depends on an earlier run.
+quiet wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "${QEL_WINVER:-win7}" /f
+
+exec wine "$exe" "$@"

@@ -1,0 +1,13 @@
+// Bounded registry reads: a value counts only when it has the expected type
+// and fits its room, and a text always comes back terminated.
+#pragma once
+
+#include <windows.h>
+
+// Reads a REG_SZ or REG_EXPAND_SZ value into out (room cchOut characters,
+// terminator included). Gives ERROR_SUCCESS, or an error with out emptied.
+LSTATUS RegReadText(HKEY key, LPCWSTR valueName, LPWSTR out, DWORD cchOut);
+// Reads a 4-byte REG_DWORD value; out is left as it was on failure.
+LSTATUS RegReadDword(HKEY key, LPCWSTR valueName, DWORD* out);
+// Opens root\subKey for reading, creating it first when create is set.
+LSTATUS RegOpenForRead(HKEY root, LPCWSTR subKey, BOOL create, HKEY* out);
