@@ -15,11 +15,11 @@ exe=$1; shift
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-export LC_ALL=${LC_ALL:-en_US.UTF-8}
-export LANG=${LANG:-$LC_ALL}
 unset DISPLAY WAYLAND_DISPLAY
+# Given to the Wine processes only: this shell need not know the locale.
+locale=(env "LC_ALL=${LC_ALL:-en_US.UTF-8}" "LANG=${LANG:-${LC_ALL:-en_US.UTF-8}}")
 
-quiet() { "$@" </dev/null >/dev/null 2>&1; }
+quiet() { "${locale[@]}" "$@" </dev/null >/dev/null 2>&1; }
 
 boot() {
     mkdir -p "$WINEPREFIX"
@@ -42,4 +42,4 @@ name=$(basename "$exe")
 # Always written, so a program's version never depends on an earlier run.
 quiet wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "${QEL_WINVER:-win7}" /f
 
-exec wine "$exe" "$@"
+exec "${locale[@]}" wine "$exe" "$@"

@@ -4,7 +4,11 @@
 // and an optional packet log.
 #pragma once
 
+// SOCKET: from <winsock2.h>, or from the sockets header that <windows.h>
+// brought in already when a file included that first.
+#ifndef _WINSOCKAPI_
 #include <winsock2.h>
+#endif
 #include <windows.h>
 
 #include <cstdio>
@@ -51,19 +55,28 @@ public:
     DWORD SetMaxChunk(DWORD size);
     DWORD SetTimeOut(DWORD readMs, DWORD writeMs);
 
-    // Discovery (UsbLinkDiscovery.cpp).
+    // Discovery (UsbLinkDiscovery.cpp). The open operations give the link's
+    // result codes, also set as the last error (0 on success). Out texts have
+    // the room given in characters; a result that does not fit gives
+    // ERROR_INSUFFICIENT_BUFFER.
     DWORD OpenByName(LPCWSTR name);
     DWORD OpenByDevicePath(LPCWSTR path);
     DWORD OpenUsbPrinter2k(LPCWSTR name);
     DWORD OpenByModelSN(int model, DWORD instIndex, DWORD enumMode, BYTE ignored);
     DWORD OpenIOChannel();
+    // Counts the class's interfaces; with ENUM_BY_USBID the paths of those
+    // counted go to the first slots of pathList (may be NULL).
     DWORD CountDevices(const GUID& classGuid, DWORD mode, DWORD usbId, WCHAR (*pathList)[256], DWORD slots);
     DWORD CountModelDevices(int model, DWORD mode, WCHAR (*pathList)[256], DWORD slots);
-    DWORD GetLinkByInterface(const GUID& classGuid, DWORD index, LPWSTR pathOut, DWORD* linkedOut, DWORD mode, DWORD usbId);
+    // 0 or the platform's error; on failure pathOut is emptied and *linkedOut is 0.
+    DWORD GetLinkByInterface(const GUID& classGuid, DWORD index, LPWSTR pathOut, DWORD cchPath, DWORD* linkedOut,
+                             DWORD mode, DWORD usbId);
     BOOL IsModelLinked(int model, DWORD instIndex, DWORD mode);
-    DWORD FindSymbolicLinkByPrinterName2k(LPCWSTR name, LPWSTR pathOut);
-    DWORD FindPrinterNameByLink(LPWSTR nameOut);
-    DWORD GetSymbolicLink(LPWSTR pathOut, LPCWSTR guidText, LPCWSTR vidPidText);
+    DWORD FindSymbolicLinkByPrinterName2k(LPCWSTR name, LPWSTR pathOut, DWORD cchPath);
+    DWORD FindPrinterNameByLink(LPWSTR nameOut, DWORD cchName);
+    // 0 (found, or no interface keys), 1 (class key missing), 2 (last key not
+    // linked), 4 (last key without path or of another device).
+    DWORD GetSymbolicLink(LPWSTR pathOut, DWORD cchPath, LPCWSTR guidText, LPCWSTR vidPidText);
 
     // Packet log (UsbLinkLog.cpp).
     void SetLogEnable(int level, LPCWSTR name, BOOL banner);
@@ -102,4 +115,10 @@ public:
     BYTE m_byLinkSearch;
     // Bound of the wait in EnterMutex; LINK_MUTEX_WAIT_MS unless a test shortens it.
     DWORD m_dwMutexWait;
+
+private:
+    // Packet log helpers (UsbLinkLog.cpp).
+    void WriteBanner(BOOL start);
+    BOOL OpenLogFile(LPCWSTR name);
+    void WriteLogText(const char* text, int length);
 };

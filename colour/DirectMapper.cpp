@@ -1,0 +1,30 @@
+#include "DirectMapper.h"
+
+#include "FloatToByte.h"
+#include "PackedPixel.h"
+
+CDirectMapper::CDirectMapper(const float (*working)[256], const uint8_t (*output)[256])
+{
+    for (int channel = 0; channel < 3; channel++) {
+        // R feeds plane 2, G plane 1, B plane 0 (cyan, magenta, yellow).
+        const uint8_t* table = output[2 - channel];
+        for (int j = 0; j < 256; j++) {
+            const float y = 255.0f - working[channel][j];
+            const unsigned i0 = FloatToByte(y);
+            const float f = y - (float)i0;
+            const unsigned i1 = i0 == 255 ? 255 : i0 + 1;
+            m_byTable[channel][j] = FloatToByte((float)table[i0] * (1.0f - f) + (float)table[i1] * f);
+        }
+    }
+}
+
+void CDirectMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1,
+                           uint8_t* plane2) const
+{
+    for (int j = 0; j < cols; j++) {
+        const uint32_t p = pixels[j];
+        plane0[j] = m_byTable[2][PackedB(p)];
+        plane1[j] = m_byTable[1][PackedG(p)];
+        plane2[j] = m_byTable[0][PackedR(p)];
+    }
+}

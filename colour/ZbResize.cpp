@@ -1,0 +1,100 @@
+#include "ZbResize.h"
+
+#include "ColorError.h"
+#include "GreyLevel.h"
+
+#include <new>
+
+namespace {
+
+// Destination index i takes source index trunc((i + 1) * ratio + 0.5) - 1, so
+// a halving takes 1, 3, 5, ... and a doubling 0, 0, 1, 1, ...
+size_t NearestIndex(int i, double ratio, int sourceCount)
+{
+    const double position = (double)(i + 1) * ratio + 0.5;
+    long long index = (long long)position - 1;
+    if (index > sourceCount - 1)
+        index = sourceCount - 1;
+    if (index < 0)
+        index = 0;
+    return (size_t)index;
+}
+
+} // namespace
+
+size_t* ZbResize::BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel)
+{
+    size_t* maps = nullptr;
+    size_t count = (size_t)dstCols + (size_t)dstRows, bytes;
+    if (MulSize(count, sizeof(size_t), &bytes))
+        maps = new (std::nothrow) size_t[count];
+    if (!maps) {
+        m_dwError = ERROR_NOT_ENOUGH_MEMORY;
+        return nullptr;
+    }
+    const double colRatio = (double)src.cols / (double)dstCols;
+    const double rowRatio = (double)src.rows / (double)dstRows;
+    for (int j = 0; j < dstCols; j++)
+        maps[j] = NearestIndex(j, colRatio, src.cols) * bytesPerPixel;
+    for (int i = 0; i < dstRows; i++)
+        maps[dstCols + i] = NearestIndex(i, rowRatio, src.rows) * (size_t)src.stride;
+    return maps;
+}
+
+bool ZbResize::ResizeColor(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride,
+                           uint32_t dstFormat)
+{
+    const PixelLayout in = DecodePixelFormat(src.format, (size_t)src.rows * (size_t)src.cols);
+    const PixelLayout out = DecodePixelFormat(dstFormat, (size_t)dstRows * (size_t)dstCols);
+    size_t* maps = BuildMaps(src, dstRows, dstCols, in.bytesPerPixel);
+    if (!maps)
+        return false;
+    const size_t* rowMap = maps + dstCols;
+    for (int i = 0; i < dstRows; i++) {
+        const uint8_t* srcRow = src.data + rowMap[i];
+        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
+        for (int j = 0; j < dstCols; j++, d += out.bytesPerPixel) {
+            const uint8_t* s = srcRow + maps[j];
+            d[out.offR] = s[in.offR];
+            d[out.offG] = s[in.offG];
+            d[out.offB] = s[in.offB];
+        }
+    }
+    delete[] maps;
+    return true;
+}
+
+bool ZbResize::ResizeGrey(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride)
+{
+    size_t* maps = BuildMaps(src, dstRows, dstCols, 1);
+    if (!maps)
+        return false;
+    const size_t* rowMap = maps + dstCols;
+    for (int i = 0; i < dstRows; i++) {
+        const uint8_t* srcRow = src.data + rowMap[i];
+        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
+        for (int j = 0; j < dstCols; j++)
+            d[j] = srcRow[maps[j]];
+    }
+    delete[] maps;
+    return true;
+}
+
+bool ZbResize::ResizeGreyFromColor(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride)
+{
+    const PixelLayout in = DecodePixelFormat(src.format, (size_t)src.rows * (size_t)src.cols);
+    size_t* maps = BuildMaps(src, dstRows, dstCols, in.bytesPerPixel);
+    if (!maps)
+        return false;
+    const size_t* rowMap = maps + dstCols;
+    for (int i = 0; i < dstRows; i++) {
+        const uint8_t* srcRow = src.data + rowMap[i];
+        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
+        for (int j = 0; j < dstCols; j++) {
+            const uint8_t* s = srcRow + maps[j];
+            d[j] = GreyLevel(s[in.offR], s[in.offG], s[in.offB]);
+        }
+    }
+    delete[] maps;
+    return true;
+}

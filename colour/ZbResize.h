@@ -1,0 +1,30 @@
+// ZbResize: nearest-neighbour resizing, keeping colour or turning it into
+// grey. Made for one operation.
+#pragma once
+
+#include "PixelFormat.h"
+
+#include <cstdint>
+
+class ZbResize {
+public:
+    ZbResize() : m_dwError(0) {}
+    virtual ~ZbResize() = default;
+
+    // Copies R, G, B of the nearest source pixel to the destination pixel's
+    // R, G, B offsets; other destination bytes are not written.
+    bool ResizeColor(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride, uint32_t dstFormat);
+    // One byte per pixel on both sides.
+    bool ResizeGrey(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride);
+    // Any source format into one grey byte per pixel.
+    bool ResizeGreyFromColor(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride);
+
+    uint32_t GetError() const { return m_dwError; }
+
+private:
+    // Both index maps in one allocation: dstCols column offsets in bytes
+    // (source column x bytesPerPixel), then dstRows row offsets in bytes.
+    size_t* BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel);
+
+    uint32_t m_dwError;
+};

@@ -1,0 +1,179 @@
+#include "ChartProcess.h"
+
+#include <vector>
+
+namespace {
+
+// Bounds of the waits: starting a program under Wine can take seconds.
+const DWORD SEND_TIMEOUT_MS = 10000;
+const DWORD POLL_INTERVAL_MS = 20;
+// The static text control of a message box.
+const int MESSAGE_BOX_TEXT_ID = 0xFFFF;
+
+struct BoxSearch {
+    DWORD processId;
+    HWND exclude;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
+{
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->processId || window == search->exclude)
+        return TRUE;
+    WCHAR className[64] = L"";
+    GetClassNameW(window, className, 64);
+    // A box is created hidden and shown once its texts are in place.
+    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+} // namespace
+
+CChartProcess::CChartProcess()
+    : m_info(), m_dialog(nullptr)
+{
+}
+
+CChartProcess::~CChartProcess()
+{
+    Kill();
+}
+
+bool CChartProcess::Start(const std::wstring& arguments)
+{
+    WCHAR self[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return false;
+    std::wstring program(self);
+    program = program.substr(0, program.rfind(L'\\') + 1) + L"QelChart.exe";
+    std::wstring line = L"\"" + program + L"\" " + arguments;
+    std::vector<WCHAR> buffer(line.begin(), line.end());
+    buffer.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    return CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                          &m_info) != FALSE;
+}
+
+HWND CChartProcess::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
+{
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        HWND window = FindWindowW(L"#32770", title.c_str());
+        DWORD pid = 0;
+        if (window && GetWindowThreadProcessId(window, &pid) && pid == m_info.dwProcessId) {
+            m_dialog = window;
+            return window;
+        }
+        Sleep(POLL_INTERVAL_MS);
+    } while (GetTickCount64() < end);
+    return nullptr;
+}
+
+HWND CChartProcess::WaitForMessageBox(DWORD timeoutMs)
+{
+    ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        Sleep(POLL_INTERVAL_MS);
+    } while (GetTickCount64() < end);
+    return nullptr;
+}
+
+bool CChartProcess::HasMessageBox()
+{
+    BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
+    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+    return search.found != nullptr;
+}
+
+bool CChartProcess::Sync()
+{
+    DWORD_PTR result = 0;
+    return m_dialog &&
+           SendMessageTimeoutW(m_dialog, WM_NULL, 0, 0, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) != 0;
+}
+
+bool CChartProcess::Click(int id)
+{
+    return m_dialog && PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                    reinterpret_cast<LPARAM>(GetDlgItem(m_dialog, id))) != FALSE;
+}
+
+std::wstring CChartProcess::ItemText(int id)
+{
+    return m_dialog ? WindowText(GetDlgItem(m_dialog, id)) : std::wstring();
+}
+
+bool CChartProcess::Step(int editId, bool up)
+{
+    HWND edit = m_dialog ? GetDlgItem(m_dialog, editId) : nullptr;
+    DWORD_PTR result = 0;
+    WPARAM key = up ? VK_UP : VK_DOWN;
+    // Key-down and key-up lParams of one press of the key.
+    return edit && SendMessageTimeoutW(edit, WM_KEYDOWN, key, 1, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) &&
+           SendMessageTimeoutW(edit, WM_KEYUP, key, 0xC0000001, SMTO_NORMAL, SEND_TIMEOUT_MS, &result);
+}
+
+bool CChartProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+{
+    if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return false;
+    if (exitCode)
+        GetExitCodeProcess(m_info.hProcess, exitCode);
+    return true;
+}
+
+void CChartProcess::Kill()
+{
+    if (m_info.hProcess) {
+        if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(m_info.hProcess, 1);
+            WaitForSingleObject(m_info.hProcess, SEND_TIMEOUT_MS);
+        }
+        CloseHandle(m_info.hProcess);
+    }
+    if (m_info.hThread)
+        CloseHandle(m_info.hThread);
+    m_info = PROCESS_INFORMATION();
+    m_dialog = nullptr;
+}
+
+std::wstring WindowText(HWND window)
+{
+    WCHAR text[1024] = L"";
+    DWORD_PTR length = 0;
+    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
+                                        SEND_TIMEOUT_MS, &length))
+        return std::wstring();
+    return std::wstring(text, length < 1024 ? length : 1023);
+}
+
+bool ReadAndCloseMessageBox(HWND box, std::wstring* text, std::wstring* caption)
+{
+    if (!box)
+        return false;
+    if (text)
+        *text = WindowText(GetDlgItem(box, MESSAGE_BOX_TEXT_ID));
+    if (caption)
+        *caption = WindowText(box);
+    if (!PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0))
+        return false;
+    // The program goes on only once the box is gone.
+    ULONGLONG end = GetTickCount64() + SEND_TIMEOUT_MS;
+    while (IsWindow(box)) {
+        if (GetTickCount64() >= end)
+            return false;
+        Sleep(POLL_INTERVAL_MS);
+    }
+    return true;
+}
