@@ -4,7 +4,7 @@
 
 BOOL CopyTextFits(LPWSTR out, DWORD cch, LPCWSTR text)
 {
-    size_t n = text ? wcslen(text) : 0;
+    size_t n = text ? wcsnlen(text, cch) : 0;
     if (n >= cch)
         return FALSE;
     wmemcpy(out, text ? text : L"", n);
@@ -14,9 +14,7 @@ BOOL CopyTextFits(LPWSTR out, DWORD cch, LPCWSTR text)
 
 void CopyTextCut(LPWSTR out, DWORD cch, LPCWSTR text)
 {
-    size_t n = wcslen(text);
-    if (n >= cch)
-        n = cch - 1;
-    wmemcpy(out, text, n);
+    size_t n = text ? wcsnlen(text, cch - 1) : 0;
+    wmemcpy(out, text ? text : L"", n);
     out[n] = L'\0';
 }

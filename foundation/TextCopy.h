@@ -6,5 +6,6 @@
 // Copies text (NULL counts as empty) into out (room cch characters). FALSE,
 // out unchanged, when it does not fit with its terminator.
 BOOL CopyTextFits(LPWSTR out, DWORD cch, LPCWSTR text);
-// Copies text into out (room cch > 0 characters), cut to the room.
+// Copies text (NULL counts as empty) into out (room cch > 0 characters), cut
+// to the room.
 void CopyTextCut(LPWSTR out, DWORD cch, LPCWSTR text);

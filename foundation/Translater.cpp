@@ -1,5 +1,6 @@
 #include "Translater.h"
 #include "Platform.h"
+#include "TextCopy.h"
 
 #include <commctrl.h>
 
@@ -11,14 +12,8 @@ namespace {
 
 // Longest text a window, item or translation keeps.
 const size_t kMaxText = CTranslater::TEXT_ROOM - 1;
-
-// Copies at most cchMax characters of src to dst (room cchMax + 1).
-void CopyCut(LPWSTR dst, LPCWSTR src, size_t cchMax)
-{
-    size_t n = wcsnlen(src, cchMax);
-    wmemcpy(dst, src, n);
-    dst[n] = L'\0';
-}
+// Room of those texts, terminator included.
+const DWORD kTextRoom = CTranslater::TEXT_ROOM;
 
 // Whole characters covering a resource of size bytes and its zero padding.
 size_t ResourceTextRoom(DWORD size)
@@ -65,7 +60,7 @@ BOOL TranslateBoxItems(CTranslater& translater, HWND box, const BoxMessages& msg
         LRESULT data = SendMessageW(box, msg.getItemData, i, 0);
 
         WCHAR translated[CTranslater::TEXT_ROOM];
-        CopyCut(translated, translater.Translate(text), kMaxText);
+        CopyTextCut(translated, kTextRoom, translater.Translate(text));
         DebugTrace(L"CTranslater::%ls(2), nItem = %d, szText = %ls, szTranslated = %ls,\n", msg.name,
                    static_cast<int>(i), text, translated);
 
@@ -100,7 +95,7 @@ BOOL TranslateIndexedItems(CTranslater& translater, LPCWSTR name, LRESULT count,
         // A text that fills the room may have been cut; it keeps its own.
         if (!read(i, text) || wcslen(text) >= kMaxText)
             continue;
-        CopyCut(translated, translater.Translate(text), kMaxText);
+        CopyTextCut(translated, kTextRoom, translater.Translate(text));
         DebugTrace(L"CTranslater::%ls(2), nItem = %d, szText = %ls, szTranslated = %ls,\n", name,
                    static_cast<int>(i), text, translated);
         write(i, translated);
@@ -135,7 +130,7 @@ void CTranslater::FreeResourceText()
 
 BOOL CTranslater::SetLanguageFile(LPCWSTR path)
 {
-    CopyCut(m_szLangFile, path ? path : L"", kMaxText);
+    CopyTextCut(m_szLangFile, kTextRoom, path);
     DebugTrace(L"CTranslater::SetLanguageFile(1), szLangFile = %ls,\n", m_szLangFile);
     if (!m_szLangFile[0]) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -216,7 +211,7 @@ done:
 
 BOOL CTranslater::SetSection(LPCWSTR name)
 {
-    CopyCut(m_szSection, name ? name : L"", SECTION_NAME_MAX);
+    CopyTextCut(m_szSection, DWORD(SECTION_NAME_MAX + 1), name);
     DebugTrace(L"CTranslater::SetSection(1), szSection = %ls,\n", m_szSection);
     if (!m_szSection[0]) {
         SetLastError(ERROR_INVALID_PARAMETER);
@@ -243,7 +238,7 @@ BOOL CTranslater::FindSection(LPCWSTR text, LPCWSTR name, LPWSTR sectionOut, siz
 
     WCHAR header[SECTION_NAME_MAX + 3];
     header[0] = L'[';
-    CopyCut(header + 1, name, SECTION_NAME_MAX);
+    CopyTextCut(header + 1, DWORD(SECTION_NAME_MAX + 1), name);
     size_t cchHeader = wcslen(header);
     header[cchHeader++] = L']';
     header[cchHeader] = L'\0';
@@ -262,7 +257,7 @@ BOOL CTranslater::FindSection(LPCWSTR text, LPCWSTR name, LPWSTR sectionOut, siz
     // The body ends with the line end before the next section line; a '['
     // right at the body's start leaves it empty rather than negative.
     LPCWSTR next = wcschr(start, L'[');
-    LPCWSTR end = next ? next - 1 : start + wcslen(start);
+    LPCWSTR end = next ? (next > start ? next - 1 : start) : start + wcslen(start);
     size_t length = static_cast<size_t>(end - start);
     if (length >= cchOut)
         length = cchOut - 1;
@@ -285,7 +280,7 @@ DWORD CTranslater::FindKey(LPCWSTR sectionText, LPCWSTR key, LPCWSTR defaultText
     }
     const size_t cchMax = cchOut - 1 < kMaxText ? cchOut - 1 : kMaxText;
     wmemset(out, 0, cchOut);
-    CopyCut(out, defaultText, cchMax);
+    CopyTextCut(out, DWORD(cchMax + 1), defaultText);
 
     size_t cchKey = wcslen(key);
     if (cchKey > RESOURCE_KEY_MAX) {
@@ -328,8 +323,8 @@ LPCWSTR CTranslater::GetString(LPCWSTR key, LPCWSTR defaultText)
     // Either text may be the result of an earlier lookup, which this one
     // overwrites; both are copied first.
     WCHAR fallback[TEXT_ROOM];
-    CopyCut(fallback, defaultText ? defaultText : L"", kMaxText);
-    CopyCut(m_szWork, key ? key : L"", kMaxText);
+    CopyTextCut(fallback, kTextRoom, defaultText);
+    CopyTextCut(m_szWork, kTextRoom, key);
 
     WCHAR local[TEXT_ROOM];
     wmemset(local, 0, TEXT_ROOM);
@@ -342,7 +337,7 @@ LPCWSTR CTranslater::GetString(LPCWSTR key, LPCWSTR defaultText)
             GetPrivateProfileStringW(m_szSection, m_szWork, L"", local, TEXT_ROOM, m_szLangFile);
         }
     }
-    CopyCut(m_szResult, local[0] ? local : fallback, kMaxText);
+    CopyTextCut(m_szResult, kTextRoom, local[0] ? local : fallback);
     DebugTrace(L"CTranslater::GetString(1), szSection = %ls, szKey = %ls, szResult = %ls,\n", m_szSection, m_szWork,
                m_szResult);
     return m_szResult;
@@ -369,7 +364,7 @@ DWORD CTranslater::TranslateWindowItems(HWND window)
         text[0] = L'\0';
         if (fits)
             GetWindowTextW(child, text, TEXT_ROOM);
-        CopyCut(translated, Translate(text), kMaxText);
+        CopyTextCut(translated, kTextRoom, Translate(text));
         DebugTrace(L"CTranslater::TranslateWindowItems(2), nID = %d, szText = %ls, szTranslated = %ls,\n",
                    GetDlgCtrlID(child), text, translated);
 
@@ -463,7 +458,7 @@ DWORD CTranslater::TranslateMenu(HMENU menu, HWND window)
 
         // Only the text changes: command, submenu, grayed and checked states stay.
         if (text[0] && wcslen(text) < kMaxText) {
-            CopyCut(translated, Translate(text), kMaxText);
+            CopyTextCut(translated, kTextRoom, Translate(text));
             DebugTrace(L"CTranslater::TranslateMenu(2), nPos = %d, nID = %d, szText = %ls, szTranslated = %ls,\n",
                        position, info.wID, text, translated);
             MENUITEMINFOW update;

@@ -1,4 +1,5 @@
 #include "UsbLink.h"
+#include "AsciiText.h"
 #include "Platform.h"
 
 #include <climits>
@@ -692,9 +693,7 @@ DWORD CUsbLink::EnableMutex(BOOL on)
             WCHAR c = m_szSymbolicLink[i];
             if (c == L'\\')
                 continue;
-            if (c >= L'A' && c <= L'Z')
-                c = (WCHAR)(c - L'A' + L'a');
-            nameW[length++] = c;
+            nameW[length++] = AsciiToLower(c);
         }
     }
     nameW[length] = L'\0';

@@ -4,10 +4,12 @@
 #include "UsbLink.h"
 
 #include "AsciiText.h"
+#include "HexDigit.h"
 #include "ModelTable.h"
 #include "Platform.h"
 #include "PrinterKeyPath.h"
 #include "Registry.h"
+#include "TextCopy.h"
 #include "UsbInterfaceEnum.h"
 #include "Utilities.h"
 
@@ -47,26 +49,7 @@ DWORD Finish(DWORD result)
     return result;
 }
 
-// Copies text into out (room cchOut); FALSE, out unchanged, when it does not fit.
-bool CopyText(LPWSTR out, size_t cchOut, LPCWSTR text)
-{
-    size_t n = wcsnlen(text, cchOut);
-    if (n >= cchOut)
-        return false;
-    wmemcpy(out, text, n + 1);
-    return true;
-}
 
-int HexDigit(WCHAR c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'a' && c <= L'f')
-        return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
 
 // The hexadecimal number at text. Anything above 0xFFFF stays above it, so
 // that it matches no USB id.
@@ -74,9 +57,9 @@ bool ReadHex(LPCWSTR text, DWORD* value)
 {
     DWORD v = 0;
     int digits = 0;
-    for (; HexDigit(*text) >= 0; ++text, ++digits) {
+    for (; HexDigitValue(*text) >= 0; ++text, ++digits) {
         if (v <= 0xFFFF)
-            v = (v << 4) | static_cast<DWORD>(HexDigit(*text));
+            v = (v << 4) | static_cast<DWORD>(HexDigitValue(*text));
     }
     if (digits == 0)
         return false;
@@ -288,7 +271,7 @@ DWORD FindPrinterInterface(LPCWSTR name, WORD osCode, PrinterInterface* found)
 bool IsAddressText(LPCWSTR name)
 {
     WCHAR copy[kAddressRoom];
-    if (!CopyText(copy, kAddressRoom, name))
+    if (!CopyTextFits(copy, kAddressRoom, name))
         return false;
     WSADATA wsa;
     if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
@@ -377,13 +360,13 @@ CUsbLink::CUsbLink(LPCWSTR guid, LPCWSTR vidPid, LPCWSTR symbolicLink)
 {
     Init();
     if (guid)
-        CopyText(m_szGUID, sizeof(m_szGUID) / sizeof(m_szGUID[0]), guid);
+        CopyTextFits(m_szGUID, sizeof(m_szGUID) / sizeof(m_szGUID[0]), guid);
     if (vidPid)
-        CopyText(m_szVIDPID, sizeof(m_szVIDPID) / sizeof(m_szVIDPID[0]), vidPid);
+        CopyTextFits(m_szVIDPID, sizeof(m_szVIDPID) / sizeof(m_szVIDPID[0]), vidPid);
     if (!symbolicLink) {
         m_byLinkSearch = static_cast<BYTE>(GetSymbolicLink(
             m_szSymbolicLink, sizeof(m_szSymbolicLink) / sizeof(m_szSymbolicLink[0]), m_szGUID, m_szVIDPID));
-    } else if (!CopyText(m_szSymbolicLink, sizeof(m_szSymbolicLink) / sizeof(m_szSymbolicLink[0]), symbolicLink)) {
+    } else if (!CopyTextFits(m_szSymbolicLink, sizeof(m_szSymbolicLink) / sizeof(m_szSymbolicLink[0]), symbolicLink)) {
         // A path that does not fit names no device: the link refuses to open.
         m_byLinkSearch = ERROR_INVALID_FUNCTION;
     } else if (!vidPid) {
@@ -425,7 +408,7 @@ DWORD CUsbLink::OpenByDevicePath(LPCWSTR path)
     // the mutex follow the new address.
     CloseUsb();
     m_bUseTcpip = 0;
-    CopyText(m_szSymbolicLink, sizeof(m_szSymbolicLink) / sizeof(m_szSymbolicLink[0]), path);
+    CopyTextFits(m_szSymbolicLink, sizeof(m_szSymbolicLink) / sizeof(m_szSymbolicLink[0]), path);
     DWORD vid = 0, pid = 0;
     m_dwModelSN = MODEL_NONE;
     DWORD model = ReadIdsFromText(path, &vid, &pid) ? FindModelByUsbIds(vid, pid) : MODEL_NONE;
@@ -447,7 +430,7 @@ DWORD CUsbLink::OpenUsbPrinter2k(LPCWSTR name)
 
     if (IsAddressText(name)) {
         m_bUseTcpip = 1;
-        CopyText(m_szIP, kAddressRoom, name);
+        CopyTextFits(m_szIP, kAddressRoom, name);
         m_nPort = kPrinterTcpPort;
         m_dwTimeOutW = kNetworkTimeOutMs;
         m_dwTimeOutR = kNetworkTimeOutMs;
@@ -507,7 +490,7 @@ DWORD CUsbLink::FindSymbolicLinkByPrinterName2k(LPCWSTR name, LPWSTR pathOut, DW
     if (result != ERROR_SUCCESS)
         return Finish(result);
     AsciiLowerInPlace(found.szPath);
-    if (found.szPath[0] && !CopyText(pathOut, cchPath, found.szPath))
+    if (found.szPath[0] && !CopyTextFits(pathOut, cchPath, found.szPath))
         return Finish(ERROR_INSUFFICIENT_BUFFER);
     return Finish(ERROR_SUCCESS);
 }
@@ -531,7 +514,7 @@ DWORD CUsbLink::FindPrinterNameByLink(LPWSTR nameOut, DWORD cchName)
         if (FindSymbolicLinkByPrinterName2k(printer, path, kPathRoom) != ERROR_SUCCESS || !path[0])
             continue;
         if (wcscmp(path, m_szSymbolicLink) == 0) {
-            if (!CopyText(nameOut, cchName, printer))
+            if (!CopyTextFits(nameOut, cchName, printer))
                 result = ERROR_INSUFFICIENT_BUFFER;
             DebugTrace(L"CUsbLink::FindPrinterNameByLink(1), printer = %ls,\n", printer);
             break;
@@ -581,7 +564,7 @@ DWORD CUsbLink::GetSymbolicLink(LPWSTR pathOut, DWORD cchPath, LPCWSTR guidText,
         if (link[0] && EqualPrefixIgnoringAsciiCase(link, prefix, kDevicePathIdsLength)) {
             RegCloseKey(classKey);
             DebugTrace(L"CUsbLink::GetSymbolicLink(2), found %ls,\n", link);
-            if (!CopyText(pathOut, cchPath, link))
+            if (!CopyTextFits(pathOut, cchPath, link))
                 return Finish(ERROR_INSUFFICIENT_BUFFER);
             return Finish(0);
         }
@@ -695,7 +678,7 @@ DWORD CUsbLink::GetLinkByInterface(const GUID& classGuid, DWORD index, LPWSTR pa
         if (result == ERROR_SUCCESS)
             result = list.ReadDetail(&data, path, kTextRoom, instanceId);
     }
-    if (result == ERROR_SUCCESS && !CopyText(pathOut, cchPath, path))
+    if (result == ERROR_SUCCESS && !CopyTextFits(pathOut, cchPath, path))
         result = ERROR_INSUFFICIENT_BUFFER;
     if (result != ERROR_SUCCESS) {
         DebugTrace(L"CUsbLink::GetLinkByInterface(1), index = %d, mode = 0x%X, return %d,\n", index, mode, result);

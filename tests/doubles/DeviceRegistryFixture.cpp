@@ -76,10 +76,10 @@ std::wstring CDeviceRegistryFixture::PrinterKey(LPCWSTR printer)
     return std::wstring(kPrintersKey) + L"\\" + printer;
 }
 
-std::wstring CDeviceRegistryFixture::InterfaceKey(const FixtureInterface& spec)
+std::wstring CDeviceRegistryFixture::InterfaceKey(const FixtureInterface& iface)
 {
-    return std::wstring(kDeviceClassesKey) + L"\\" + spec.classKey + L"\\" +
-           InterfaceKeyName(spec.deviceId, spec.instance);
+    return std::wstring(kDeviceClassesKey) + L"\\" + iface.classKey + L"\\" +
+           InterfaceKeyName(iface.deviceId, iface.instance);
 }
 
 bool CDeviceRegistryFixture::SetRawValue(const std::wstring& keyPath, LPCWSTR name, DWORD type, const void* data,
@@ -144,33 +144,33 @@ bool CDeviceRegistryFixture::AddUsbDevice(LPCWSTR deviceId, LPCWSTR instance, LP
     return ok;
 }
 
-bool CDeviceRegistryFixture::AddInterface(const FixtureInterface& spec)
+bool CDeviceRegistryFixture::AddInterface(const FixtureInterface& iface)
 {
-    HKEY key = CreateLeaf(std::wstring(kDeviceClassesKey) + L"\\" + spec.classKey,
-                          InterfaceKeyName(spec.deviceId, spec.instance));
+    HKEY key = CreateLeaf(std::wstring(kDeviceClassesKey) + L"\\" + iface.classKey,
+                          InterfaceKeyName(iface.deviceId, iface.instance));
     if (!key)
         return false;
     bool ok =
-        !spec.writeDeviceInstance || SetText(key, L"DeviceInstance", L"USB\\" + spec.deviceId + L"\\" + spec.instance);
+        !iface.writeDeviceInstance || SetText(key, L"DeviceInstance", L"USB\\" + iface.deviceId + L"\\" + iface.instance);
     HKEY reference = nullptr;
-    if (ok && (spec.writeSymbolicLink || spec.writeLinked || spec.writeParameters)) {
+    if (ok && (iface.writeSymbolicLink || iface.writeLinked || iface.writeParameters)) {
         reference = CreateSub(key, L"#");
         ok = reference != nullptr;
     }
-    if (ok && spec.writeSymbolicLink)
+    if (ok && iface.writeSymbolicLink)
         ok = SetText(reference, L"SymbolicLink",
-                     spec.symbolicLink.empty() ? DevicePath(spec.deviceId, spec.instance) : spec.symbolicLink);
-    if (ok && spec.writeLinked) {
+                     iface.symbolicLink.empty() ? DevicePath(iface.deviceId, iface.instance) : iface.symbolicLink);
+    if (ok && iface.writeLinked) {
         HKEY control = CreateSub(reference, L"Control");
-        ok = control && SetDword(control, L"Linked", spec.linked);
+        ok = control && SetDword(control, L"Linked", iface.linked);
         if (control)
             RegCloseKey(control);
     }
-    if (ok && spec.writeParameters) {
+    if (ok && iface.writeParameters) {
         HKEY parameters = CreateSub(reference, L"Device Parameters");
-        ok = parameters && SetDword(parameters, L"Port Number", spec.portNumber) &&
-             SetText(parameters, L"Base Name", spec.baseName) &&
-             (!spec.writeVidPid || SetDword(parameters, L"VID&PID", spec.vidPid));
+        ok = parameters && SetDword(parameters, L"Port Number", iface.portNumber) &&
+             SetText(parameters, L"Base Name", iface.baseName) &&
+             (!iface.writeVidPid || SetDword(parameters, L"VID&PID", iface.vidPid));
         if (parameters)
             RegCloseKey(parameters);
     }
@@ -180,11 +180,11 @@ bool CDeviceRegistryFixture::AddInterface(const FixtureInterface& spec)
     return ok;
 }
 
-bool CDeviceRegistryFixture::AddUsbPrinter(LPCWSTR printer, LPCWSTR driver, const FixtureInterface& spec)
+bool CDeviceRegistryFixture::AddUsbPrinter(LPCWSTR printer, LPCWSTR driver, const FixtureInterface& iface)
 {
-    std::wstring prefix = L"8&" + m_tag + L"&" + spec.instance + L"&0";
+    std::wstring prefix = L"8&" + m_tag + L"&" + iface.instance + L"&0";
     std::wstring printDevice = L"USBPRINT\\VORNEXT\\" + prefix + L"&USB001";
-    return AddUsbDevice(spec.deviceId.c_str(), spec.instance.c_str(), prefix.c_str()) && AddInterface(spec) &&
+    return AddUsbDevice(iface.deviceId.c_str(), iface.instance.c_str(), prefix.c_str()) && AddInterface(iface) &&
            AddPrinter(printer, driver, L"USB001", printDevice.c_str());
 }
 

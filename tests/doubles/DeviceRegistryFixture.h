@@ -55,7 +55,7 @@ public:
     static std::wstring InterfaceKeyName(const std::wstring& deviceId, const std::wstring& instance);
     // Full HKLM paths of the keys written here.
     static std::wstring PrinterKey(LPCWSTR printer);
-    static std::wstring InterfaceKey(const FixtureInterface& spec);
+    static std::wstring InterfaceKey(const FixtureInterface& iface);
 
     // Writes a raw value into a key this fixture wrote (any type and size).
     bool SetRawValue(const std::wstring& keyPath, LPCWSTR name, DWORD type, const void* data, DWORD size);
@@ -67,11 +67,11 @@ public:
     // (omitted when NULL).
     bool AddUsbDevice(LPCWSTR deviceId, LPCWSTR instance, LPCWSTR parentIdPrefix);
     // The interface key of the USB printer class.
-    bool AddInterface(const FixtureInterface& spec);
+    bool AddInterface(const FixtureInterface& iface);
     // A USB printer as Windows installs it: the USB device (with parent id
     // prefix "8&<tag>&<instance>"), its printer-class interface, and a Windows
     // printer whose PnPData names the print device below that prefix.
-    bool AddUsbPrinter(LPCWSTR printer, LPCWSTR driver, const FixtureInterface& spec);
+    bool AddUsbPrinter(LPCWSTR printer, LPCWSTR driver, const FixtureInterface& iface);
     // An interface class key of its own, with no interfaces yet.
     bool AddDeviceClass(LPCWSTR classKey);
     // A Standard TCP/IP port with "IPAddress", "HostName" (each omitted when

@@ -176,7 +176,7 @@ TEST_F(OpenByNameTest, UsbPrinterOpensTheDeviceItsRegistryNames)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0003, L"byname");
     std::wstring name = PrinterName(L"Card Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T40", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T40", printer.iface));
 
     CUsbLink link;
     EXPECT_RESULT(0u, link.OpenByName(name.c_str()));
@@ -200,10 +200,10 @@ TEST_F(OpenByNameTest, UsbPrinterOpensTheDeviceItsRegistryNames)
 TEST_F(OpenByNameTest, FromWindows8TheInterfaceKeyNameIsThePath)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0001, L"win8");
-    printer.spec.writeSymbolicLink = false;
-    printer.spec.writeLinked = false;
+    printer.iface.writeSymbolicLink = false;
+    printer.iface.writeLinked = false;
     std::wstring name = PrinterName(L"Win8 Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T42", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T42", printer.iface));
 
     for (WORD code : {OSV_WIN8, OSV_WIN8_64}) {
         CUsbLink link;
@@ -219,9 +219,9 @@ TEST_F(OpenByNameTest, FromWindows8TheInterfaceKeyNameIsThePath)
 TEST_F(OpenByNameTest, BeforeWindows8PathAndActiveFlagComeFromTheRegistryValues)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0001, L"win7");
-    printer.spec.linked = 0;
+    printer.iface.linked = 0;
     std::wstring name = PrinterName(L"Win7 Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T42", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T42", printer.iface));
 
     CUsbLink link;
     link.m_wOsVersionCode = OSV_WIN7_64;
@@ -235,9 +235,9 @@ TEST_F(OpenByNameTest, BeforeWindows8PathAndActiveFlagComeFromTheRegistryValues)
 TEST_F(OpenByNameTest, MissingSymbolicLinkValueLeavesNoPathToOpen)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0001, L"nolink");
-    printer.spec.writeSymbolicLink = false;
+    printer.iface.writeSymbolicLink = false;
     std::wstring name = PrinterName(L"No Link Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T42", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T42", printer.iface));
 
     CUsbLink link;
     link.m_wOsVersionCode = OSV_WIN7_64;
@@ -252,7 +252,7 @@ TEST_F(OpenByNameTest, ModelComesFromTheDriverNameWhenTheIdsGiveNone)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0999, L"driver");
     std::wstring name = PrinterName(L"Driver Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"VORNEX t42g", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"VORNEX t42g", printer.iface));
 
     CUsbLink link;
     EXPECT_EQ(0u, link.OpenByName(name.c_str()));
@@ -265,7 +265,7 @@ TEST_F(OpenByNameTest, ModelComesFromTheIdsWhenTheDriverNameGivesNone)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0101, L"ids");
     std::wstring name = PrinterName(L"Ids Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Generic Card Driver", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Generic Card Driver", printer.iface));
 
     CUsbLink link;
     EXPECT_EQ(0u, link.OpenByName(name.c_str()));
@@ -277,7 +277,7 @@ TEST_F(OpenByNameTest, WithoutDriverOrIdsTheModelStaysAsItWas)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0999, L"none");
     std::wstring name = PrinterName(L"Unknown Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Generic Card Driver", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Generic Card Driver", printer.iface));
 
     CUsbLink fresh;
     EXPECT_EQ(0u, fresh.OpenByName(name.c_str()));
@@ -346,7 +346,7 @@ TEST_F(OpenByNameTest, NoMatchingParentDeviceOpensNoOtherPrinter)
 {
     // Another printer is installed and would be the last device visited.
     EmulatedUsbPrinter other = StartUsbPrinter(reg, 0x0003, L"bystander");
-    ASSERT_TRUE(reg.AddUsbPrinter(PrinterName(L"Bystander").c_str(), L"Vornex T40", other.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(PrinterName(L"Bystander").c_str(), L"Vornex T40", other.iface));
     std::wstring name = PrinterName(L"Orphan Printer");
     ASSERT_TRUE(reg.AddPrinter(name.c_str(), L"Vornex T40", L"USB002",
                                (L"USBPRINT\\VORNEXT\\9&" + reg.Tag() + L"&nowhere&0&USB002").c_str()));
@@ -364,11 +364,11 @@ TEST_F(OpenByNameTest, NoMatchingParentDeviceOpensNoOtherPrinter)
 
 TEST_F(OpenByNameTest, DeviceWithoutInterfaceGivesInvalidFunction)
 {
-    FixtureInterface spec;
-    spec.deviceId = DeviceIdOf(0x0003);
-    spec.instance = reg.Unique(L"bare");
-    std::wstring prefix = L"8&" + spec.instance;
-    ASSERT_TRUE(reg.AddUsbDevice(spec.deviceId.c_str(), spec.instance.c_str(), prefix.c_str()));
+    FixtureInterface iface;
+    iface.deviceId = DeviceIdOf(0x0003);
+    iface.instance = reg.Unique(L"bare");
+    std::wstring prefix = L"8&" + iface.instance;
+    ASSERT_TRUE(reg.AddUsbDevice(iface.deviceId.c_str(), iface.instance.c_str(), prefix.c_str()));
     std::wstring name = PrinterName(L"Bare Device");
     ASSERT_TRUE(
         reg.AddPrinter(name.c_str(), L"Vornex T40", L"USB003", (L"USBPRINT\\VORNEXT\\" + prefix + L"&0").c_str()));
@@ -443,7 +443,7 @@ TEST_F(OpenByNameTest, SymbolicLinkByPrinterNameIsLowerCasedAndFitsItsRoom)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0002, L"find");
     std::wstring name = PrinterName(L"Found Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T41", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T41", printer.iface));
     const std::wstring expected = Lower(printer.path);
     const DWORD exact = static_cast<DWORD>(expected.size() + 1);
 
@@ -471,9 +471,9 @@ TEST_F(OpenByNameTest, SymbolicLinkByPrinterNameIsLowerCasedAndFitsItsRoom)
 TEST_F(OpenByNameTest, SymbolicLinkByPrinterNameFailsLikeTheOpen)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0002, L"nopath");
-    printer.spec.writeSymbolicLink = false;
+    printer.iface.writeSymbolicLink = false;
     std::wstring name = PrinterName(L"Pathless Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T41", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(name.c_str(), L"Vornex T41", printer.iface));
     std::wstring plain = PrinterName(L"Plain Printer");
     ASSERT_TRUE(reg.AddPrinter(plain.c_str(), L"Vornex T41", L"USB001", nullptr));
     std::wstring empty = PrinterName(L"Empty Printer");

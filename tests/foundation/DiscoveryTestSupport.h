@@ -65,11 +65,11 @@ inline bool MutexExists(const std::wstring& name)
     return mutex != nullptr;
 }
 
-// An emulated USB printer: its device path leads to the emulator, and spec
+// An emulated USB printer: its device path leads to the emulator, and iface
 // describes its interface for the registry fixture.
 struct EmulatedUsbPrinter {
     std::unique_ptr<CPrinterEmulator> emu;
-    FixtureInterface spec;
+    FixtureInterface iface;
     std::wstring path;
 };
 
@@ -77,10 +77,10 @@ inline EmulatedUsbPrinter StartUsbPrinter(const CDeviceRegistryFixture& reg, WOR
 {
     EmulatedUsbPrinter printer;
     printer.emu.reset(new CPrinterEmulator);
-    printer.spec.deviceId = DeviceIdOf(productId);
-    printer.spec.instance = reg.Unique(name);
-    EXPECT_TRUE(printer.emu->StartUsb(productId, printer.spec.instance.c_str())) << GetLastError();
+    printer.iface.deviceId = DeviceIdOf(productId);
+    printer.iface.instance = reg.Unique(name);
+    EXPECT_TRUE(printer.emu->StartUsb(productId, printer.iface.instance.c_str())) << GetLastError();
     printer.path = printer.emu->GetDevicePath();
-    EXPECT_EQ(CDeviceRegistryFixture::DevicePath(printer.spec.deviceId, printer.spec.instance), printer.path);
+    EXPECT_EQ(CDeviceRegistryFixture::DevicePath(printer.iface.deviceId, printer.iface.instance), printer.path);
     return printer;
 }

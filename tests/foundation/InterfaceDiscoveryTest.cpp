@@ -25,9 +25,9 @@ protected:
     EmulatedUsbPrinter AddPresent(WORD productId, LPCWSTR name, DWORD linked = 1)
     {
         EmulatedUsbPrinter printer = StartUsbPrinter(reg, productId, name);
-        printer.spec.linked = linked;
-        EXPECT_TRUE(reg.AddUsbDevice(printer.spec.deviceId.c_str(), printer.spec.instance.c_str(), nullptr));
-        EXPECT_TRUE(reg.AddInterface(printer.spec));
+        printer.iface.linked = linked;
+        EXPECT_TRUE(reg.AddUsbDevice(printer.iface.deviceId.c_str(), printer.iface.instance.c_str(), nullptr));
+        EXPECT_TRUE(reg.AddInterface(printer.iface));
         return printer;
     }
 
@@ -163,11 +163,11 @@ TEST_F(InterfaceDiscoveryTest, IoChannelOpensTheLinksOwnChoiceWithoutMutex)
 TEST_F(InterfaceDiscoveryTest, PortNumberChoosesTheInterface)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0201, L"port");
-    printer.spec.writeParameters = true;
+    printer.iface.writeParameters = true;
     // A port number no other interface of the machine has.
-    printer.spec.portNumber = 77;
-    ASSERT_TRUE(reg.AddUsbDevice(printer.spec.deviceId.c_str(), printer.spec.instance.c_str(), nullptr));
-    ASSERT_TRUE(reg.AddInterface(printer.spec));
+    printer.iface.portNumber = 77;
+    ASSERT_TRUE(reg.AddUsbDevice(printer.iface.deviceId.c_str(), printer.iface.instance.c_str(), nullptr));
+    ASSERT_TRUE(reg.AddInterface(printer.iface));
 
     CUsbLink link;
     EXPECT_RESULT(0u, link.OpenByModelSN(kT40W, 77, kPresentByPort, 3));
@@ -359,18 +359,18 @@ TEST_F(InterfaceDiscoveryTest, ModelFollowsTheChosenDevicesIdsOnlyWhenARowHasThe
 TEST_F(InterfaceDiscoveryTest, PortChoiceTestsBaseNameOrIdsByWindowsVersion)
 {
     EmulatedUsbPrinter usb = StartUsbPrinter(reg, 0x0201, L"pu");
-    usb.spec.writeParameters = true;
-    usb.spec.portNumber = 61;
-    usb.spec.writeVidPid = true;
-    usb.spec.vidPid = kT40WUsbId;
-    ASSERT_TRUE(reg.AddUsbDevice(usb.spec.deviceId.c_str(), usb.spec.instance.c_str(), nullptr));
-    ASSERT_TRUE(reg.AddInterface(usb.spec));
+    usb.iface.writeParameters = true;
+    usb.iface.portNumber = 61;
+    usb.iface.writeVidPid = true;
+    usb.iface.vidPid = kT40WUsbId;
+    ASSERT_TRUE(reg.AddUsbDevice(usb.iface.deviceId.c_str(), usb.iface.instance.c_str(), nullptr));
+    ASSERT_TRUE(reg.AddInterface(usb.iface));
     EmulatedUsbPrinter dot4 = StartUsbPrinter(reg, 0x0201, L"pd");
-    dot4.spec.writeParameters = true;
-    dot4.spec.portNumber = 62;
-    dot4.spec.baseName = L"DOT4";
-    ASSERT_TRUE(reg.AddUsbDevice(dot4.spec.deviceId.c_str(), dot4.spec.instance.c_str(), nullptr));
-    ASSERT_TRUE(reg.AddInterface(dot4.spec));
+    dot4.iface.writeParameters = true;
+    dot4.iface.portNumber = 62;
+    dot4.iface.baseName = L"DOT4";
+    ASSERT_TRUE(reg.AddUsbDevice(dot4.iface.deviceId.c_str(), dot4.iface.instance.c_str(), nullptr));
+    ASSERT_TRUE(reg.AddInterface(dot4.iface));
 
     WCHAR path[MAX_PATH];
     DWORD linked = 0;
@@ -430,8 +430,8 @@ TEST_F(InterfaceDiscoveryTest, PrinterNameOfALinkIsThePrinterOnItsDevice)
     EmulatedUsbPrinter second = StartUsbPrinter(reg, 0x0002, L"pb");
     const std::wstring firstName = reg.Unique(L"First T41");
     const std::wstring secondName = reg.Unique(L"Second T41");
-    ASSERT_TRUE(reg.AddUsbPrinter(firstName.c_str(), L"Vornex T41", first.spec));
-    ASSERT_TRUE(reg.AddUsbPrinter(secondName.c_str(), L"VORNEX T41", second.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(firstName.c_str(), L"Vornex T41", first.iface));
+    ASSERT_TRUE(reg.AddUsbPrinter(secondName.c_str(), L"VORNEX T41", second.iface));
 
     CUsbLink link;
     link.m_dwModelSN = 3;
@@ -468,7 +468,7 @@ TEST_F(InterfaceDiscoveryTest, LinkOpenedByRowFindsItsPrinterName)
 {
     EmulatedUsbPrinter printer = StartUsbPrinter(reg, 0x0201, L"rowname");
     const std::wstring printerName = reg.Unique(L"Row Printer");
-    ASSERT_TRUE(reg.AddUsbPrinter(printerName.c_str(), L"Vornex T40W", printer.spec));
+    ASSERT_TRUE(reg.AddUsbPrinter(printerName.c_str(), L"Vornex T40W", printer.iface));
 
     CUsbLink link;
     ASSERT_EQ(0u, link.OpenByModelSN(kT40W, 1, kPresentByIds, 3));

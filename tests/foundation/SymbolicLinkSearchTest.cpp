@@ -27,13 +27,13 @@ protected:
     // which the instance name decides.
     FixtureInterface Key(LPCWSTR instance, DWORD linked, const std::wstring& symbolicLink)
     {
-        FixtureInterface spec;
-        spec.classKey = classText;
-        spec.deviceId = kT40Ids;
-        spec.instance = instance;
-        spec.linked = linked;
-        spec.symbolicLink = symbolicLink;
-        return spec;
+        FixtureInterface iface;
+        iface.classKey = classText;
+        iface.deviceId = kT40Ids;
+        iface.instance = instance;
+        iface.linked = linked;
+        iface.symbolicLink = symbolicLink;
+        return iface;
     }
 
     static std::wstring PathOf(LPCWSTR ids, LPCWSTR instance)
