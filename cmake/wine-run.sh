@@ -19,7 +19,7 @@ unset DISPLAY WAYLAND_DISPLAY
 # Given to the Wine processes only: this shell need not know the locale.
 locale=(env "LC_ALL=${LC_ALL:-en_US.UTF-8}" "LANG=${LANG:-${LC_ALL:-en_US.UTF-8}}")
 
-quiet() { "${locale[@]}" "$@" </dev/null >/dev/null 2>&1; }
+quiet() { "${locale[@]}" "$@" </dev/null >/dev/null 2>&1 9>&-; }
 
 boot() {
     mkdir -p "$WINEPREFIX"
@@ -30,10 +30,18 @@ boot() {
         quiet wine wineboot -i
         quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
         quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        # What the boot started (the desktop among it) chose its display
+        # driver before null was set: end it all and start afresh.
+        quiet wineserver -k || true
+        quiet wineserver -w || true
         touch "$WINEPREFIX/.qel-booted"
     fi
-    # A server that was stopped since the boot is started again, still detached.
-    quiet wineserver -p || true
+    # A server stopped since the boot is started again, still detached, and
+    # with it the desktop: started on demand it would be a child of the first
+    # program that opens a window and hold that program's streams.
+    if quiet wineserver -p; then
+        ( "${locale[@]}" setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 9>&- & )
+    fi
     flock -u 9
 }
 boot
