@@ -148,13 +148,8 @@ bool CColorFlow::ColorConvert(const ImageRef& src, uint8_t* dst, int dstRows, in
     if ((src.format & COLOR_FMT_PLANE_BITS) != 0 || (dstFormat & COLOR_FMT_PLANE_BITS) != COLOR_FMT_PLANE_BITS)
         return Fail(ERROR_INVALID_DATA);
     const ImageRef target = {dst, dstRows, dstCols, dstStride, dstFormat};
-    const ImageCheck srcCheck = CheckImage(src), dstCheck = CheckImage(target);
-    if (srcCheck == IMAGE_INVALID || dstCheck == IMAGE_INVALID)
-        return Fail(ERROR_INVALID_DATA);
-    if (srcCheck == IMAGE_TOO_LARGE || dstCheck == IMAGE_TOO_LARGE)
-        return Fail(ERROR_OUTOFMEMORY);
-    if (IsEmptyImage(src) && !IsEmptyImage(target))
-        return Fail(ERROR_INVALID_DATA);
+    if (const uint32_t error = CheckImagePair(src, target, ERROR_OUTOFMEMORY))
+        return Fail(error);
     // Also the failure without a LUT; checked before the tables are rebuilt,
     // so no channel table beyond the LUT's channels is ever read.
     const PixelLayout dstLayout = DecodePixelFormat(dstFormat, (size_t)dstRows * (size_t)dstCols);

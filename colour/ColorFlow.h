@@ -37,11 +37,7 @@ public:
 
     uint32_t GetLastError() const { return m_dwLastError; }
     bool TablesValid() const { return m_bTablesValid != 0; }
-    const CColorLUT& Lut() const { return m_Lut; }
     const CZbSharpen& Sharpen() const { return m_Sharpen; }
-    const ZbSatue& Satue() const { return m_Satue; }
-    const CResinCvt& Resin() const { return m_Resin; }
-    const float (*WorkingCurves() const)[256] { return m_fWorking; }
     const uint8_t (*OutputTables() const)[256] { return m_byOutput; }
 
 private:

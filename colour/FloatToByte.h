@@ -1,9 +1,18 @@
 // Conversions of reals to level bytes. Every one is total: the value is
 // truncated toward zero and its low byte kept; NaN, the infinities and values
-// outside the 32-bit integers give 0.
+// outside the 32-bit integers give 0. That is also what the processor's
+// truncating conversion gives for a whole vector (its out-of-range answer,
+// 0x80000000, has a low byte of 0), which the SSE2 paths rely on; the scalar
+// conversions below spell the rule out, since a compiler folding a constant
+// through the conversion instruction answers differently.
 #pragma once
 
 #include <cstdint>
+
+#if defined(__SSE2__) && !defined(QEL_COLOUR_SCALAR)
+#define QEL_COLOUR_SSE2 1
+#include <emmintrin.h>
+#endif
 
 inline uint8_t FloatToByte(float v)
 {

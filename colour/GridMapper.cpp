@@ -5,26 +5,74 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
-// The tetrahedron of a cell is chosen by (fx >= fy, fy >= fz, fx >= fz).
-// Each of the six is a walk from corner A along axis p, then q, then r to
-// corner D, with weights 1 - f[p], f[p] - f[q], f[q] - f[r], f[r]. The two
-// impossible combinations (and NaN fractions) land where the tests in their
-// usual order would send them.
-struct Tetrahedron {
-    uint8_t p, q, r;
+// The tetrahedron of a cell is chosen by c1 = fx >= fy, c2 = fy >= fz and
+// c3 = fx >= fz; the table is indexed by c1 | c2 << 1 | c3 << 2 and gives
+// the axes p, q, r of its walk. The two impossible combinations (and NaN
+// fractions) land where the tests in their usual order (c1, then c2 or c3)
+// would send them.
+const uint8_t kAxes[8][3] = {
+    {2, 1, 0}, // fx < fy, fy < fz, fx < fz
+    {2, 0, 1}, // fx >= fy, fy < fz, fx < fz
+    {1, 2, 0}, // fx < fy, fy >= fz, fx < fz
+    {0, 1, 2}, // fx >= fy, fy >= fz, fx < fz (cannot happen)
+    {1, 0, 2}, // fx < fy, fy < fz, fx >= fz (cannot happen)
+    {0, 2, 1}, // fx >= fy, fy < fz, fx >= fz
+    {1, 0, 2}, // fx < fy, fy >= fz, fx >= fz
+    {0, 1, 2}, // fx >= fy, fy >= fz, fx >= fz
 };
-const Tetrahedron kTetrahedra[8] = {
-    {2, 1, 0}, {1, 0, 2}, {1, 2, 0}, {1, 0, 2}, // fx < fy
-    {2, 0, 1}, {0, 2, 1}, {0, 1, 2}, {0, 1, 2}, // fx >= fy
-};
+
+#ifdef QEL_COLOUR_SSE2
+// A byte node's first four bytes as reals (a three-channel node brings one
+// byte of the next node along, which is never used).
+inline __m128 LoadByteNode(const uint8_t* node)
+{
+    int32_t bytes;
+    std::memcpy(&bytes, node, 4);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i words = _mm_unpacklo_epi8(_mm_cvtsi32_si128(bytes), zero);
+    return _mm_cvtepi32_ps(_mm_unpacklo_epi16(words, zero));
+}
+
+// The weighted sum of the four corners at node offsets a, b, c, d, one lane
+// per channel with the same float32 steps as channel by channel; returns the
+// three levels (truncated, low bytes) packed like a pixel.
+template <bool RealNodes>
+inline uint32_t BlendCorners(const float* nodes, const uint8_t* grid, uint32_t a, uint32_t b, uint32_t c, uint32_t d,
+                             __m128 wA, __m128 wB, __m128 wC, __m128 wD)
+{
+    __m128 sA, sB, sC, sD;
+    if (RealNodes) {
+        sA = _mm_loadu_ps(nodes + a);
+        sB = _mm_loadu_ps(nodes + b);
+        sC = _mm_loadu_ps(nodes + c);
+        sD = _mm_loadu_ps(nodes + d);
+    } else {
+        sA = LoadByteNode(grid + a);
+        sB = LoadByteNode(grid + b);
+        sC = LoadByteNode(grid + c);
+        sD = LoadByteNode(grid + d);
+    }
+    __m128 sum = _mm_mul_ps(wA, sA);
+    sum = _mm_add_ps(sum, _mm_mul_ps(wB, sB));
+    sum = _mm_add_ps(sum, _mm_mul_ps(wC, sC));
+    sum = _mm_add_ps(sum, _mm_mul_ps(wD, sD));
+    sum = _mm_add_ps(sum, _mm_set1_ps(0.5f));
+    // The truncation answers 0x80000000 where FloatToByte answers 0: both
+    // have a low byte of 0.
+    __m128i levels = _mm_and_si128(_mm_cvttps_epi32(sum), _mm_set1_epi32(0xFF));
+    levels = _mm_packs_epi32(levels, levels);
+    return (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(levels, levels));
+}
+#endif
 
 } // namespace
 
 CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], const uint8_t (*output)[256])
-    : m_pGrid(lut.Grid())
+    : m_pGrid(lut.Grid()), m_pNodes(nullptr), m_bNanFraction(false)
 {
     const uint32_t n = lut.GridPoints(), channels = lut.Channels();
     // The cell size is a power of two: 256 / (n - 1).
@@ -34,6 +82,21 @@ CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], cons
     while ((2u << shift) <= step)
         shift++;
 
+#ifdef QEL_COLOUR_SSE2
+    // Nodes as reals save the widening of every corner of every pixel; when
+    // the memory is not there, the bytes serve just the same.
+    if (n <= MAX_REAL_GRID) {
+        const size_t nodes = (size_t)n * n * n;
+        m_pNodes = new (std::nothrow) float[nodes * 4];
+        if (m_pNodes) {
+            for (size_t i = 0; i < nodes; i++)
+                for (uint32_t k = 0; k < 4; k++)
+                    m_pNodes[i * 4 + k] = k < channels ? (float)m_pGrid[i * channels + k] : 0.0f;
+        }
+    }
+#endif
+    const uint32_t unit = m_pNodes ? 4 : channels;
+
     const uint32_t* rowOffsets = lut.RowOffsets();
     const uint32_t* indexTable = lut.IndexTable();
     for (int axis = 0; axis < 3; axis++) {
@@ -41,54 +104,234 @@ CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], cons
             const float x = working[axis][level];
             const uint32_t cell = (uint32_t)(FloatToByte(x) >> shift);
             const uint32_t node = axis == 0 ? cell : axis == 1 ? indexTable[cell] : rowOffsets[cell];
-            m_nOffset[axis][level] = node * channels;
-            m_fFraction[axis][level] =
+            m_Cell[axis][level].offset = node * unit;
+            const float fraction =
                 (double)x > 254.999 ? 1.0f : (float)(std::fmod((double)x, (double)step) * (double)inverse);
+            m_Cell[axis][level].fraction = fraction;
+            if (fraction != fraction)
+                m_bNanFraction = true;
         }
     }
-    m_nStep[0] = channels;
-    m_nStep[1] = n * channels;
-    m_nStep[2] = n * n * channels;
+    const uint32_t steps[3] = {unit, n * unit, n * n * unit};
+    for (int code = 0; code < 8; code++) {
+        Walk& walk = m_Walk[code];
+        walk.p = kAxes[code][0];
+        walk.q = kAxes[code][1];
+        walk.r = kAxes[code][2];
+        walk.toB = steps[walk.p];
+        walk.toC = steps[walk.p] + steps[walk.q];
+    }
+    m_nToD = steps[0] + steps[1] + steps[2];
+    for (int axis = 0; axis < 3; axis++)
+        m_nStep[axis] = steps[axis];
     std::memcpy(m_byOutput, output, sizeof m_byOutput);
 
     m_nCacheIn = PackRGB(255, 255, 255);
     m_nCacheOut = MapPixel(m_nCacheIn);
 }
 
-uint32_t CGridMapper::MapPixel(uint32_t rgb) const
+namespace {
+
+inline uint32_t ApplyOutput(const uint8_t (*output)[256], uint32_t levels)
 {
-    const unsigned R = PackedR(rgb), G = PackedG(rgb), B = PackedB(rgb);
-    const float f[3] = {m_fFraction[0][R], m_fFraction[1][G], m_fFraction[2][B]};
-    const Tetrahedron t = kTetrahedra[(f[0] >= f[1]) << 2 | (f[1] >= f[2]) << 1 | (f[0] >= f[2])];
-    const float fp = f[t.p], fq = f[t.q], fr = f[t.r];
-    const float wA = 1.0f - fp, wB = fp - fq, wC = fq - fr, wD = fr;
-
-    const uint8_t* a = m_pGrid + m_nOffset[0][R] + m_nOffset[1][G] + m_nOffset[2][B];
-    const uint8_t* b = a + m_nStep[t.p];
-    const uint8_t* c = b + m_nStep[t.q];
-    const uint8_t* d = a + m_nStep[0] + m_nStep[1] + m_nStep[2];
-
-    uint32_t out = 0;
-    for (int k = 0; k < 3; k++) {
-        const float o = ((wA * (float)a[k] + wB * (float)b[k]) + wC * (float)c[k]) + wD * (float)d[k] + 0.5f;
-        out |= (uint32_t)m_byOutput[k][FloatToByte(o)] << (8 * k);
-    }
-    return out;
+    return (uint32_t)output[0][levels & 0xFF] | (uint32_t)output[1][(levels >> 8) & 0xFF] << 8 |
+           (uint32_t)output[2][(levels >> 16) & 0xFF] << 16;
 }
 
-void CGridMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1, uint8_t* plane2)
+} // namespace
+
+CGridMapper::~CGridMapper()
 {
+    delete[] m_pNodes;
+}
+
+uint32_t CGridMapper::MapPixel(uint32_t rgb) const
+{
+    const Kernel kernel = MakeKernel();
+    const uint32_t levels = m_pNodes ? Interpolate<true>(kernel, rgb) : Interpolate<false>(kernel, rgb);
+    return ApplyOutput(m_byOutput, levels);
+}
+
+template <bool RealNodes>
+inline uint32_t CGridMapper::Interpolate(const Kernel& k, uint32_t rgb)
+{
+    const LevelCell& cx = k.cell[0][PackedR(rgb)];
+    const LevelCell& cy = k.cell[1][PackedG(rgb)];
+    const LevelCell& cz = k.cell[2][PackedB(rgb)];
+    const float fx = cx.fraction, fy = cy.fraction, fz = cz.fraction;
+    const uint32_t a = cx.offset + cy.offset + cz.offset;
+
+    const Walk& walk = k.walk[(fx >= fy) | (fy >= fz) << 1 | (fx >= fz) << 2];
+    const float f[3] = {fx, fy, fz};
+    const float fp = f[walk.p], fq = f[walk.q], fr = f[walk.r];
+    const float wA = 1.0f - fp, wB = fp - fq, wC = fq - fr, wD = fr;
+
+#ifdef QEL_COLOUR_SSE2
+    return BlendCorners<RealNodes>(k.nodes, k.grid, a, a + walk.toB, a + walk.toC, a + k.toD, _mm_set1_ps(wA),
+                                   _mm_set1_ps(wB), _mm_set1_ps(wC), _mm_set1_ps(wD));
+#else
+    const uint8_t* nodeA = k.grid + a;
+    const uint8_t* nodeB = nodeA + walk.toB;
+    const uint8_t* nodeC = nodeA + walk.toC;
+    const uint8_t* nodeD = nodeA + k.toD;
+    uint32_t levels = 0;
+    for (int ch = 0; ch < 3; ch++) {
+        const float o = ((wA * (float)nodeA[ch] + wB * (float)nodeB[ch]) + wC * (float)nodeC[ch]) +
+                        wD * (float)nodeD[ch] + 0.5f;
+        levels |= (uint32_t)FloatToByte(o) << (8 * ch);
+    }
+    return levels;
+#endif
+}
+
+template <bool RealNodes>
+void CGridMapper::MapRowWith(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1, uint8_t* plane2)
+{
+    const Kernel kernel = MakeKernel();
     uint32_t lastIn = m_nCacheIn, lastOut = m_nCacheOut;
+    uint8_t out0 = (uint8_t)lastOut, out1 = (uint8_t)(lastOut >> 8), out2 = (uint8_t)(lastOut >> 16);
     for (int j = 0; j < cols; j++) {
         const uint32_t p = pixels[j];
         if (p != lastIn) {
             lastIn = p;
-            lastOut = MapPixel(p);
+            const uint32_t levels = Interpolate<RealNodes>(kernel, p);
+            out0 = kernel.output[0][levels & 0xFF];
+            out1 = kernel.output[1][(levels >> 8) & 0xFF];
+            out2 = kernel.output[2][(levels >> 16) & 0xFF];
         }
-        plane0[j] = (uint8_t)lastOut;
-        plane1[j] = (uint8_t)(lastOut >> 8);
-        plane2[j] = (uint8_t)(lastOut >> 16);
+        plane0[j] = out0;
+        plane1[j] = out1;
+        plane2[j] = out2;
     }
     m_nCacheIn = lastIn;
-    m_nCacheOut = lastOut;
+    m_nCacheOut = PackRGB(out0, out1, out2);
+}
+
+#ifdef QEL_COLOUR_SSE2
+namespace {
+
+const int kPiece = 64;
+
+// Where the second pass finds a pixel's corners and weights.
+struct PiecePlan {
+    alignas(16) uint32_t a[kPiece];
+    alignas(16) uint32_t toB[kPiece];
+    alignas(16) uint32_t toC[kPiece];
+    alignas(16) float w[kPiece][4];
+};
+
+} // namespace
+
+template <bool RealNodes>
+void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1,
+                                 uint8_t* plane2)
+{
+    const Kernel kernel = MakeKernel();
+    const __m128i stepX = _mm_set1_epi32((int)m_nStep[0]), stepY = _mm_set1_epi32((int)m_nStep[1]);
+    const __m128i stepZ = _mm_set1_epi32((int)m_nStep[2]), all = _mm_set1_epi32((int)m_nToD);
+    const __m128 one = _mm_set1_ps(1.0f);
+    // Four levels' cells along one axis: their offsets and their fractions.
+    auto cells = [](const LevelCell* axis, uint32_t l0, uint32_t l1, uint32_t l2, uint32_t l3, __m128i* offsets,
+                    __m128* fractions) {
+        auto cell = [axis](uint32_t level) { return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(axis + level)); };
+        const __m128 low = _mm_castsi128_ps(_mm_unpacklo_epi64(cell(l0), cell(l1)));
+        const __m128 high = _mm_castsi128_ps(_mm_unpacklo_epi64(cell(l2), cell(l3)));
+        *offsets = _mm_castps_si128(_mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0)));
+        *fractions = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
+    };
+
+    PiecePlan plan;
+    uint32_t lastIn = m_nCacheIn, lastOut = m_nCacheOut;
+    uint8_t out0 = (uint8_t)lastOut, out1 = (uint8_t)(lastOut >> 8), out2 = (uint8_t)(lastOut >> 16);
+    for (int start = 0; start < cols; start += kPiece) {
+        const int count = cols - start < kPiece ? cols - start : kPiece;
+        // The last piece is padded to whole fours with its last pixel.
+        uint32_t piece[kPiece + 3];
+        for (int j = 0; j < count; j++)
+            piece[j] = pixels[start + j];
+        for (int j = count; j < ((count + 3) & ~3); j++)
+            piece[j] = piece[count - 1];
+
+        for (int j = 0; j < count; j += 4) {
+            const uint32_t p0 = piece[j], p1 = piece[j + 1], p2 = piece[j + 2], p3 = piece[j + 3];
+            __m128i ox, oy, oz;
+            __m128 fx, fy, fz;
+            cells(m_Cell[0], PackedR(p0), PackedR(p1), PackedR(p2), PackedR(p3), &ox, &fx);
+            cells(m_Cell[1], PackedG(p0), PackedG(p1), PackedG(p2), PackedG(p3), &oy, &fy);
+            cells(m_Cell[2], PackedB(p0), PackedB(p1), PackedB(p2), PackedB(p3), &oz, &fz);
+            _mm_store_si128(reinterpret_cast<__m128i*>(plan.a + j), _mm_add_epi32(_mm_add_epi32(ox, oy), oz));
+
+            // The walk's axes p (largest fraction) and r (smallest), as the
+            // tests c1 = fx >= fy, c2 = fy >= fz, c3 = fx >= fz choose them.
+            const __m128i c1 = _mm_castps_si128(_mm_cmpge_ps(fx, fy));
+            const __m128i c2 = _mm_castps_si128(_mm_cmpge_ps(fy, fz));
+            const __m128i c3 = _mm_castps_si128(_mm_cmpge_ps(fx, fz));
+            const __m128i c23 = _mm_or_si128(c2, c3);
+            const __m128i pX = _mm_and_si128(c1, c23), pY = _mm_andnot_si128(c1, c23);
+            const __m128i pZ = _mm_andnot_si128(c23, _mm_set1_epi32(-1));
+            const __m128i rZ = _mm_or_si128(_mm_and_si128(c1, c2), _mm_andnot_si128(c1, c3));
+            const __m128i rY = _mm_andnot_si128(c2, c1);
+            const __m128i rX = _mm_andnot_si128(_mm_or_si128(c1, c3), _mm_set1_epi32(-1));
+            const __m128i toB = _mm_or_si128(_mm_or_si128(_mm_and_si128(pX, stepX), _mm_and_si128(pY, stepY)),
+                                             _mm_and_si128(pZ, stepZ));
+            const __m128i toR = _mm_or_si128(_mm_or_si128(_mm_and_si128(rX, stepX), _mm_and_si128(rY, stepY)),
+                                             _mm_and_si128(rZ, stepZ));
+            _mm_store_si128(reinterpret_cast<__m128i*>(plan.toB + j), toB);
+            _mm_store_si128(reinterpret_cast<__m128i*>(plan.toC + j), _mm_sub_epi32(all, toR));
+
+            // Without NaN the walk's fractions are the sorted fractions.
+            const __m128 top = _mm_max_ps(fx, fy), bottom = _mm_min_ps(fx, fy);
+            const __m128 fp = _mm_max_ps(top, fz), fr = _mm_min_ps(bottom, fz);
+            const __m128 fq = _mm_max_ps(bottom, _mm_min_ps(top, fz));
+            // Stored pixel by pixel: (wA, wB, wC, wD) of each in one vector.
+            __m128 wA = _mm_sub_ps(one, fp), wB = _mm_sub_ps(fp, fq), wC = _mm_sub_ps(fq, fr), wD = fr;
+            _MM_TRANSPOSE4_PS(wA, wB, wC, wD);
+            _mm_store_ps(plan.w[j], wA);
+            _mm_store_ps(plan.w[j + 1], wB);
+            _mm_store_ps(plan.w[j + 2], wC);
+            _mm_store_ps(plan.w[j + 3], wD);
+        }
+
+        for (int j = 0; j < count; j++) {
+            const uint32_t p = piece[j];
+            if (p != lastIn) {
+                lastIn = p;
+                const uint32_t a = plan.a[j];
+                const __m128 w = _mm_load_ps(plan.w[j]);
+                const uint32_t packed = BlendCorners<RealNodes>(
+                    kernel.nodes, kernel.grid, a, a + plan.toB[j], a + plan.toC[j], a + kernel.toD,
+                    _mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)),
+                    _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3)));
+                out0 = kernel.output[0][packed & 0xFF];
+                out1 = kernel.output[1][(packed >> 8) & 0xFF];
+                out2 = kernel.output[2][(packed >> 16) & 0xFF];
+            }
+            plane0[start + j] = out0;
+            plane1[start + j] = out1;
+            plane2[start + j] = out2;
+        }
+    }
+    m_nCacheIn = lastIn;
+    m_nCacheOut = PackRGB(out0, out1, out2);
+}
+#endif
+
+void CGridMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1, uint8_t* plane2)
+{
+#ifdef QEL_COLOUR_SSE2
+    if (!m_bNanFraction) {
+        if (m_pNodes)
+            MapRowInPieces<true>(pixels, cols, plane0, plane1, plane2);
+        else
+            MapRowInPieces<false>(pixels, cols, plane0, plane1, plane2);
+        return;
+    }
+#endif
+    // A NaN fraction must spread through the weights its walk gives it, so
+    // those pixels (and every pixel without SSE2) take the walk pixel by
+    // pixel.
+    if (m_pNodes)
+        MapRowWith<true>(pixels, cols, plane0, plane1, plane2);
+    else
+        MapRowWith<false>(pixels, cols, plane0, plane1, plane2);
 }

@@ -1,5 +1,7 @@
 #include "PixelFormat.h"
 
+#include "ColorError.h"
+
 bool IsPlanarFormat(uint32_t format)
 {
     return format == COLOR_FMT_PLANAR3 || format == COLOR_FMT_PLANAR4;
@@ -70,4 +72,17 @@ ImageCheck CheckImage(const ImageRef& image)
     if (!MulSize(rows - 1, stride, &span) || span > SIZE_MAX - rowBytes)
         return IMAGE_TOO_LARGE;
     return IMAGE_OK;
+}
+
+uint32_t CheckImagePair(const ImageRef& src, const ImageRef& dst, uint32_t tooLargeCode)
+{
+    const ImageCheck srcCheck = CheckImage(src), dstCheck = CheckImage(dst);
+    if (srcCheck == IMAGE_INVALID || dstCheck == IMAGE_INVALID)
+        return ERROR_INVALID_DATA;
+    if (srcCheck == IMAGE_TOO_LARGE || dstCheck == IMAGE_TOO_LARGE)
+        return tooLargeCode;
+    // Nearest-neighbour resizing needs a pixel to take.
+    if (IsEmptyImage(src) && !IsEmptyImage(dst))
+        return ERROR_INVALID_DATA;
+    return 0;
 }

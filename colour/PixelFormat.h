@@ -57,6 +57,11 @@ ImageCheck CheckImage(const ImageRef& image);
 
 inline bool IsEmptyImage(const ImageRef& image) { return image.rows == 0 || image.cols == 0; }
 
+// The check of a conversion's two image arguments: 0 when both serve;
+// ERROR_INVALID_DATA for a bad argument or an empty source for a destination
+// with pixels; tooLargeCode when a buffer would be beyond the address space.
+uint32_t CheckImagePair(const ImageRef& src, const ImageRef& dst, uint32_t tooLargeCode);
+
 // *out = a * b, false when the product does not fit.
 inline bool MulSize(size_t a, size_t b, size_t* out)
 {

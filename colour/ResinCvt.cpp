@@ -103,13 +103,8 @@ bool CResinCvt::Convert(const ImageRef& src, uint8_t* dst, int dstRows, int dstC
     if (!src.data || !dst)
         return Fail(ERROR_INVALID_DATA);
     const ImageRef target = {dst, dstRows, dstCols, dstStride, dstFormat};
-    const ImageCheck srcCheck = CheckImage(src), dstCheck = CheckImage(target);
-    if (srcCheck == IMAGE_INVALID || dstCheck == IMAGE_INVALID)
-        return Fail(ERROR_INVALID_DATA);
-    if (srcCheck == IMAGE_TOO_LARGE || dstCheck == IMAGE_TOO_LARGE)
-        return Fail(ERROR_NOT_ENOUGH_MEMORY);
-    if (IsEmptyImage(src) && !IsEmptyImage(target))
-        return Fail(ERROR_INVALID_DATA);
+    if (const uint32_t error = CheckImagePair(src, target, ERROR_NOT_ENOUGH_MEMORY))
+        return Fail(error);
     if (IsEmptyImage(target))
         return true;
 

@@ -41,60 +41,46 @@ size_t* ZbResize::BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_
     return maps;
 }
 
+template <class Copy>
+bool ZbResize::Resample(const ImageRef& src, size_t srcStep, uint8_t* dst, int dstRows, int dstCols, int dstStride,
+                        size_t dstStep, Copy copy)
+{
+    size_t* maps = BuildMaps(src, dstRows, dstCols, srcStep);
+    if (!maps)
+        return false;
+    const size_t* rowMap = maps + dstCols;
+    for (int i = 0; i < dstRows; i++) {
+        const uint8_t* srcRow = src.data + rowMap[i];
+        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
+        for (int j = 0; j < dstCols; j++, d += dstStep)
+            copy(srcRow + maps[j], d);
+    }
+    delete[] maps;
+    return true;
+}
+
 bool ZbResize::ResizeColor(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride,
                            uint32_t dstFormat)
 {
     const PixelLayout in = DecodePixelFormat(src.format, (size_t)src.rows * (size_t)src.cols);
     const PixelLayout out = DecodePixelFormat(dstFormat, (size_t)dstRows * (size_t)dstCols);
-    size_t* maps = BuildMaps(src, dstRows, dstCols, in.bytesPerPixel);
-    if (!maps)
-        return false;
-    const size_t* rowMap = maps + dstCols;
-    for (int i = 0; i < dstRows; i++) {
-        const uint8_t* srcRow = src.data + rowMap[i];
-        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
-        for (int j = 0; j < dstCols; j++, d += out.bytesPerPixel) {
-            const uint8_t* s = srcRow + maps[j];
-            d[out.offR] = s[in.offR];
-            d[out.offG] = s[in.offG];
-            d[out.offB] = s[in.offB];
-        }
-    }
-    delete[] maps;
-    return true;
+    return Resample(src, in.bytesPerPixel, dst, dstRows, dstCols, dstStride, out.bytesPerPixel,
+                    [&](const uint8_t* s, uint8_t* d) {
+                        d[out.offR] = s[in.offR];
+                        d[out.offG] = s[in.offG];
+                        d[out.offB] = s[in.offB];
+                    });
 }
 
 bool ZbResize::ResizeGrey(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride)
 {
-    size_t* maps = BuildMaps(src, dstRows, dstCols, 1);
-    if (!maps)
-        return false;
-    const size_t* rowMap = maps + dstCols;
-    for (int i = 0; i < dstRows; i++) {
-        const uint8_t* srcRow = src.data + rowMap[i];
-        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
-        for (int j = 0; j < dstCols; j++)
-            d[j] = srcRow[maps[j]];
-    }
-    delete[] maps;
-    return true;
+    return Resample(src, 1, dst, dstRows, dstCols, dstStride, 1, [](const uint8_t* s, uint8_t* d) { *d = *s; });
 }
 
 bool ZbResize::ResizeGreyFromColor(const ImageRef& src, uint8_t* dst, int dstRows, int dstCols, int dstStride)
 {
     const PixelLayout in = DecodePixelFormat(src.format, (size_t)src.rows * (size_t)src.cols);
-    size_t* maps = BuildMaps(src, dstRows, dstCols, in.bytesPerPixel);
-    if (!maps)
-        return false;
-    const size_t* rowMap = maps + dstCols;
-    for (int i = 0; i < dstRows; i++) {
-        const uint8_t* srcRow = src.data + rowMap[i];
-        uint8_t* d = dst + (size_t)i * (size_t)dstStride;
-        for (int j = 0; j < dstCols; j++) {
-            const uint8_t* s = srcRow + maps[j];
-            d[j] = GreyLevel(s[in.offR], s[in.offG], s[in.offB]);
-        }
-    }
-    delete[] maps;
-    return true;
+    return Resample(src, in.bytesPerPixel, dst, dstRows, dstCols, dstStride, 1, [&](const uint8_t* s, uint8_t* d) {
+        *d = GreyLevel(s[in.offR], s[in.offG], s[in.offB]);
+    });
 }

@@ -25,6 +25,11 @@ private:
     // Both index maps in one allocation: dstCols column offsets in bytes
     // (source column x bytesPerPixel), then dstRows row offsets in bytes.
     size_t* BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel);
+    // Walks the destination, handing copy the nearest source pixel and the
+    // destination pixel of every position.
+    template <class Copy>
+    bool Resample(const ImageRef& src, size_t srcStep, uint8_t* dst, int dstRows, int dstCols, int dstStride,
+                  size_t dstStep, Copy copy);
 
     uint32_t m_dwError;
 };

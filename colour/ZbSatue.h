@@ -9,24 +9,41 @@
 class ZbSatue {
 public:
     ZbSatue();
-    virtual ~ZbSatue() = default;
+    virtual ~ZbSatue();
+    ZbSatue(const ZbSatue&) = delete;
+    ZbSatue& operator=(const ZbSatue&) = delete;
 
     // Rebuilds the curve for a value of -128..127 unless it was built for it.
     void SetCurve(int8_t value);
 
     // Saturates one row of an image into packed pixels.
     void SaturateRow(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const;
-    // One pixel, in place: v[0] = R, v[1] = G, v[2] = B.
-    void SaturatePixel(unsigned v[3]) const;
+    // One pixel, packed.
+    uint32_t Saturate(unsigned r, unsigned g, unsigned b) const;
 
     int8_t Value() const { return m_cValue; }
     const float* Curve() const { return m_fCurve; }
     uint32_t GetError() const { return m_dwError; }
 
 private:
+    // The new maximum of a pixel with spread d = max - min and lightness
+    // o = max + min under the current curve; o / 2 where the curve gives no
+    // saturation (a grey of the same lightness).
+    double NewMax(int d, int o) const;
+    void BuildMaxTable();
+#if defined(__SSE2__) && !defined(QEL_COLOUR_SCALAR)
+    // Saturates the pixels four at a time; returns how many it did.
+    int SaturateFours(uint32_t* pixels, int count) const;
+#endif
+
     int32_t m_nSpread[256];
     float m_fCurve[256];
     float m_fReciprocal[511];
     uint32_t m_dwError;
     int8_t m_cValue;
+    // NewMax for every (max, min) pair, min <= max, at max * (max + 1) / 2 +
+    // min: worked out when the curve changes, so that a pixel needs only its
+    // middle computed. Null until a curve other than 0 is built, or when the
+    // memory was not there (then every pixel computes its own).
+    double* m_pMaxTable;
 };

@@ -51,6 +51,8 @@ private:
     int16_t m_sThreshold;
     int16_t m_sMaxChange;
     uint32_t m_dwError;
-    // The change every edge value makes, worked out once per setting.
-    int16_t m_nChange[2 * EDGE_LIMIT + 1];
+    // The change every edge value makes, worked out once per setting, held
+    // as four 16-bit lanes (change, change, change, 0): one add moves R, G
+    // and B of a pixel and leaves its fourth byte.
+    uint64_t m_nChange[2 * EDGE_LIMIT + 1];
 };

@@ -96,7 +96,7 @@ TEST_F(ColourLastError, SuccessfulCallsLeaveTheLastErrorAlone)
     EXPECT_EQ(kMarkerError, GetLastErrorCode_o(m_pFlow));
 }
 
-TEST_F(ColourLastError, FailedLoadReplacesTheCode)
+TEST_F(ColourLastError, FailedCallsReplaceTheCode)
 {
     PrimeLastError();
     MemoryStream stream(std::vector<uint8_t>(20, 0));
@@ -104,6 +104,9 @@ TEST_F(ColourLastError, FailedLoadReplacesTheCode)
     EXPECT_EQ(kInvalidData, GetLastErrorCode_o(m_pFlow));
     EXPECT_FALSE(LoadColorLUT_o(m_pFlow, nullptr, 0, 0, 0, 3));
     EXPECT_EQ(kInvalidAccess, GetLastErrorCode_o(m_pFlow));
+    uint8_t dst[3];
+    EXPECT_FALSE(ConvertRGB2Resin_o(m_pFlow, kPixel, 1, 1, 3, COLOR_FMT_BGR24, dst, 1, 1, 0, COLOR_FMT_GRAY8));
+    EXPECT_EQ(kInvalidData, GetLastErrorCode_o(m_pFlow));
 }
 
 // Only the low byte of an integer argument counts; a pair of flows, one

@@ -82,7 +82,6 @@ protected:
     {
         std::vector<uint8_t> dst(4096, kGuard);
         PrimeLastError();
-        GetLastErrorCode_o(m_pFlow);
         EXPECT_FALSE(ColorConvert_o(m_pFlow, src, rows, cols, stride, format, dst.data(), dstRows, dstCols, dstStride,
                                     dstFormat));
         EXPECT_EQ(code, GetLastErrorCode_o(m_pFlow));
@@ -149,10 +148,14 @@ TEST_F(ColourConvert, OnlyInterleavedSourcesAndPlanarTargets)
 {
     ASSERT_TRUE(LoadPlainLut());
     const std::vector<uint8_t> image(64, 128);
-    for (uint32_t source : std::initializer_list<uint32_t>{COLOR_FMT_GRAY8, COLOR_FMT_PLANAR3, COLOR_FMT_PLANAR4, 0x4000u, 0x8000u, 0x4001u})
+    const uint32_t sources[] = {COLOR_FMT_GRAY8, COLOR_FMT_PLANAR3, COLOR_FMT_PLANAR4, 0x4000, 0x8000, 0x4001};
+    for (uint32_t source : sources)
         ExpectRefused(image.data(), 2, 2, 12, source, 2, 2, 2, COLOR_FMT_PLANAR3);
-    for (uint32_t target : std::initializer_list<uint32_t>{COLOR_FMT_BGR24, COLOR_FMT_GRAY8, COLOR_FMT_RGBX32, 0x4000u, 0x8000u, 0xC001u, 0xC100u,
-                            0xC081u, 0xE000u})
+    // Only the two planar codes are destinations: any other code with both
+    // plane bits would address its planes beyond the buffer.
+    const uint32_t targets[] = {COLOR_FMT_BGR24, COLOR_FMT_GRAY8, COLOR_FMT_RGBX32, 0x4000, 0x8000,
+                                0xC001,          0xC100,          0xC081,           0xE000};
+    for (uint32_t target : targets)
         ExpectRefused(image.data(), 2, 2, 6, COLOR_FMT_BGR24, 2, 2, 2, target);
 }
 
@@ -215,6 +218,22 @@ TEST_F(ColourConvert, ZeroRowsSucceedWithoutWriting)
         for (uint8_t b : dst)
             EXPECT_EQ(kGuard, b);
     }
+}
+
+TEST_F(ColourConvert, ResizedImageBeyondMemoryFailsWithOutOfMemory)
+{
+    ASSERT_TRUE(LoadPlainLut());
+    const std::vector<uint8_t> image(3, 100);
+    // A destination of 2^30 x 2^30 is a valid argument on a 64-bit system,
+    // but its resized image cannot be had; nothing is written to it.
+    uint8_t dst[16];
+    memset(dst, kGuard, sizeof dst);
+    PrimeLastError();
+    EXPECT_FALSE(ColorConvert_o(m_pFlow, image.data(), 1, 1, 3, COLOR_FMT_BGR24, dst, 1 << 30, 1 << 30, 1 << 30,
+                                COLOR_FMT_PLANAR3));
+    EXPECT_EQ(kOutOfMemory, GetLastErrorCode_o(m_pFlow));
+    for (uint8_t b : dst)
+        EXPECT_EQ(kGuard, b);
 }
 
 TEST_F(ColourConvert, SharpeningNeedsAWidth)

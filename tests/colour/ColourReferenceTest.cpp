@@ -83,15 +83,7 @@ void RunCase(const Case& c, std::vector<uint8_t>* engine, std::vector<uint8_t>* 
     CColorFlow* flow = CreatZbColorFlow_o();
     ASSERT_NE(nullptr, flow);
     const ReferenceSettings& s = c.settings;
-    SetBrightnessValueByReal_o(flow, s.brightness[0], s.brightness[1], s.brightness[2]);
-    SetContrastValueByReal_o(flow, s.contrast[0], s.contrast[1], s.contrast[2]);
-    SetColorCorrectValueByReal_o(flow, s.colorCorrect[0], s.colorCorrect[1], s.colorCorrect[2]);
-    if (s.gammaForm)
-        SetGammaValueByReal_o(flow, s.gamma[0], s.gamma[1], s.gamma[2]);
-    SetSaturated_o(flow, s.saturation);
-    SetSharpen_o(flow, s.sharpenLevel);
-    MemoryStream stream(s.lut);
-    ASSERT_TRUE(LoadColorLUTFromZbIO(flow, (uint32_t)s.lut.size(), &stream));
+    ASSERT_TRUE(ApplySettings(flow, s));
     EXPECT_TRUE(ColorConvert_o(flow, c.image.data(), c.srcRows, c.srcCols, c.srcStride, c.srcFormat, engine->data(),
                                c.dstRows, c.dstCols, c.dstCols, c.dstFormat))
         << GetLastErrorCode_o(flow);
@@ -122,8 +114,7 @@ TEST(ColourReference, RepeatedCallsOnOneFlowMatch)
     ASSERT_NE(nullptr, flow);
     ReferenceSettings s;
     s.lut = BuildLutBytes(RandomLut(rng, 9, 3, true, true, true));
-    MemoryStream stream(s.lut);
-    ASSERT_TRUE(LoadColorLUTFromZbIO(flow, (uint32_t)s.lut.size(), &stream));
+    ASSERT_TRUE(LoadLutBytes(flow, s.lut));
     const std::vector<uint8_t> image = PhotoImage(30, 40, 120, COLOR_FMT_BGR24, 5);
     for (int step = 0; step < 12; step++) {
         switch (step % 6) {
@@ -134,13 +125,7 @@ TEST(ColourReference, RepeatedCallsOnOneFlowMatch)
         case 4: s.saturation = (int8_t)rng(); break;
         case 5: s.sharpenLevel = (uint8_t)rng(); break;
         }
-        SetBrightnessValueByReal_o(flow, s.brightness[0], s.brightness[1], s.brightness[2]);
-        SetContrastValueByReal_o(flow, s.contrast[0], s.contrast[1], s.contrast[2]);
-        SetColorCorrectValueByReal_o(flow, s.colorCorrect[0], s.colorCorrect[1], s.colorCorrect[2]);
-        if (s.gammaForm)
-            SetGammaValueByReal_o(flow, s.gamma[0], s.gamma[1], s.gamma[2]);
-        SetSaturated_o(flow, s.saturation);
-        SetSharpen_o(flow, s.sharpenLevel);
+        ApplyAdjustments(flow, s);
         std::vector<uint8_t> engine(30 * 40 * 3), reference(30 * 40 * 3);
         ASSERT_TRUE(ColorConvert_o(flow, image.data(), 30, 40, 120, COLOR_FMT_BGR24, engine.data(), 30, 40, 40,
                                    COLOR_FMT_PLANAR3));
@@ -193,6 +178,72 @@ TEST(ColourReference, CardWithGridSaturationAndSharpeningMatches)
     std::vector<uint8_t> engine, reference;
     RunCase(c, &engine, &reference);
     ASSERT_EQ(reference, engine);
+}
+
+// Inputs made with integers alone, so that every build sees the same
+// bytes, and a digest of what the engine makes of them.
+uint32_t Mix(uint32_t x)
+{
+    x ^= x >> 16;
+    x *= 0x7FEB352Du;
+    x ^= x >> 15;
+    x *= 0x846CA68Bu;
+    return x ^ (x >> 16);
+}
+
+uint64_t Digest(const std::vector<uint8_t>& bytes)
+{
+    uint64_t h = 1469598103934665603ull;
+    for (uint8_t b : bytes)
+        h = (h ^ b) * 1099511628211ull;
+    return h;
+}
+
+TEST(ColourReference, EveryBuildMakesTheSameBytes)
+{
+    const int rows = 101, cols = 67;
+    std::vector<uint8_t> image((size_t)rows * cols * 3);
+    for (int r = 0; r < rows; r++)
+        for (int c = 0; c < cols; c++)
+            for (int k = 0; k < 3; k++)
+                image[((size_t)r * cols + c) * 3 + k] =
+                    (uint8_t)((r * (k + 2) + c * (3 - k) + (Mix(r * cols + c) & 15)) & 0xFF);
+    LutSpec spec;
+    spec.curves = spec.tables = spec.grid = true;
+    spec.channels = 3;
+    spec.gridPoints = 17;
+    for (int i = 0; i < 768; i++)
+        spec.curveData.push_back((float)(i % 256) * 0.75f + (float)(Mix(i) % 64) / 1.0f);
+    for (int i = 0; i < 768; i++)
+        spec.tableData.push_back((float)(i % 256) + (float)(Mix(i + 1000) % 16) / 4.0f);
+    for (int i = 0; i < 17 * 17 * 17 * 3; i++)
+        spec.gridData.push_back((uint8_t)Mix(i + 5000));
+    const std::vector<uint8_t> lut = BuildLutBytes(spec);
+
+    CColorFlow* flow = CreatZbColorFlow_o();
+    ASSERT_NE(nullptr, flow);
+    ASSERT_TRUE(LoadLutBytes(flow, lut));
+    SetGammaValueByReal_o(flow, 2.2f, 1.3f, 0.45f);
+    SetBrightnessValueByReal_o(flow, 5, -3, 0);
+    SetContrastValueByReal_o(flow, 10, 0, -20);
+    SetSaturated_o(flow, 33);
+    SetSharpen_o(flow, 200);
+    std::vector<uint8_t> planes((size_t)rows * cols * 3);
+    ASSERT_TRUE(ColorConvert_o(flow, image.data(), rows, cols, cols * 3, COLOR_FMT_BGR24, planes.data(), rows, cols,
+                               cols, COLOR_FMT_PLANAR3));
+    EXPECT_EQ(3194130098703140254ull, Digest(planes));
+
+    std::vector<uint8_t> resin((size_t)rows * cols);
+    SetResinModelMediaMode_o(flow, 0, 4, 2, 0, 1);
+    ASSERT_TRUE(ConvertRGB2Resin_o(flow, image.data(), rows, cols, cols * 3, COLOR_FMT_BGR24, resin.data(), rows, cols,
+                                   cols, COLOR_FMT_GRAY8));
+    SetResinModelMediaMode_o(flow, 0, 1, 2, 0, 1);
+    std::vector<uint8_t> second(resin.size());
+    ASSERT_TRUE(ConvertRGB2Resin_o(flow, image.data(), rows, cols, cols * 3, COLOR_FMT_BGR24, second.data(), rows,
+                                   cols, cols, COLOR_FMT_GRAY8));
+    resin.insert(resin.end(), second.begin(), second.end());
+    EXPECT_EQ(11424602896323928888ull, Digest(resin));
+    ReleaseZbColorFlow_o(&flow);
 }
 
 } // namespace

@@ -213,7 +213,8 @@ TEST_F(ColourResin, GreySourceIsCopiedRowByRow)
     for (size_t i = 0; i < src.size(); i++)
         src[i] = (uint8_t)(10 * i);
     std::vector<uint8_t> dst(3 * 5, kGuard);
-    ASSERT_TRUE(ConvertRGB2Resin_o(m_pFlow, src.data(), 3, 4, 7, COLOR_FMT_GRAY8, dst.data(), 3, 4, 5, COLOR_FMT_GRAY8));
+    ASSERT_TRUE(
+        ConvertRGB2Resin_o(m_pFlow, src.data(), 3, 4, 7, COLOR_FMT_GRAY8, dst.data(), 3, 4, 5, COLOR_FMT_GRAY8));
     for (int r = 0; r < 3; r++) {
         for (int c = 0; c < 4; c++)
             EXPECT_EQ(src[r * 7 + c], dst[r * 5 + c]);
@@ -342,6 +343,21 @@ TEST_F(ColourResin, BadImageArgumentsAreRefused)
     // Exactly a row is enough.
     uint8_t dst[4];
     EXPECT_TRUE(ConvertRGB2Resin_o(m_pFlow, src.data(), 2, 2, 6, COLOR_FMT_BGR24, dst, 2, 2, 2, COLOR_FMT_GRAY8));
+}
+
+TEST_F(ColourResin, WorkImageBeyondMemoryFailsWithNotEnoughMemory)
+{
+    // Planes of 2^30 x 2^30 are a valid argument on a 64-bit system, but
+    // their work image cannot be had; nothing is written.
+    const uint8_t src[3] = {10, 20, 30};
+    uint8_t dst[16];
+    memset(dst, kGuard, sizeof dst);
+    PrimeLastError();
+    EXPECT_FALSE(ConvertRGB2Resin_o(m_pFlow, src, 1, 1, 3, COLOR_FMT_BGR24, dst, 1 << 30, 1 << 30, 1 << 30,
+                                    COLOR_FMT_PLANAR3));
+    EXPECT_EQ(kNotEnoughMemory, GetLastErrorCode_o(m_pFlow));
+    for (uint8_t b : dst)
+        EXPECT_EQ(kGuard, b);
 }
 
 TEST_F(ColourResin, SettingsSurviveAFailedConversion)

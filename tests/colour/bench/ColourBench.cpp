@@ -1,7 +1,8 @@
 // Converts one CR-80 card (648 x 1012) of a photo-like image, one core:
 //   ColorConvert_o through a 17-point grid with saturation and sharpening,
-//   the same through the direct path, ConvertRGB2Resin_o, the literal
-//   reference implementation, and Little CMS 2 applying the same grid.
+//   the same through the direct path, the grid alone (against Little CMS),
+//   ConvertRGB2Resin_o, the literal reference implementation, and Little
+//   CMS 2 applying the same grid.
 // Before timing, the engine's planes are checked against the reference.
 #include "ColourTestSupport.h"
 #include "PixelFormat.h"
@@ -38,35 +39,31 @@ LutSpec CardLut(bool grid)
     return spec;
 }
 
-CColorFlow* MakeFlow(const std::vector<uint8_t>& lut)
-{
-    CColorFlow* flow = CreatZbColorFlow_o();
-    MemoryStream stream(lut);
-    if (!flow || !LoadColorLUTFromZbIO(flow, (uint32_t)lut.size(), &stream))
-        std::abort();
-    SetSaturated_o(flow, 20);
-    SetSharpen_o(flow, 128);
-    SetBrightnessValueByReal_o(flow, 4, 0, -4);
-    return flow;
-}
-
-ReferenceSettings Settings(const std::vector<uint8_t>& lut)
+ReferenceSettings Settings(const std::vector<uint8_t>& lut, bool steps)
 {
     ReferenceSettings s;
     s.lut = lut;
-    s.saturation = 20;
-    s.sharpenLevel = 128;
+    s.saturation = steps ? 20 : 0;
+    s.sharpenLevel = steps ? 128 : 0;
     s.brightness[0] = 4;
     s.brightness[2] = -4;
     return s;
 }
 
-void CheckAgainstReference(CColorFlow* flow, const std::vector<uint8_t>& lut, Card& card)
+CColorFlow* MakeFlow(const ReferenceSettings& s)
+{
+    CColorFlow* flow = CreatZbColorFlow_o();
+    if (!flow || !ApplySettings(flow, s))
+        std::abort();
+    return flow;
+}
+
+void CheckAgainstReference(CColorFlow* flow, const ReferenceSettings& settings, Card& card)
 {
     std::vector<uint8_t> reference(card.planes.size());
     if (!ColorConvert_o(flow, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24, card.planes.data(), kRows,
                         kCols, kCols, COLOR_FMT_PLANAR3) ||
-        !ReferenceColorConvert(Settings(lut), card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24,
+        !ReferenceColorConvert(settings, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24,
                                reference.data(), kRows, kCols, kCols, COLOR_FMT_PLANAR3) ||
         reference != card.planes) {
         std::fprintf(stderr, "the engine's planes differ from the reference\n");
@@ -74,12 +71,12 @@ void CheckAgainstReference(CColorFlow* flow, const std::vector<uint8_t>& lut, Ca
     }
 }
 
-void ConvertCard(benchmark::State& state, bool grid)
+void ConvertCard(benchmark::State& state, bool grid, bool steps)
 {
     Card card;
-    const std::vector<uint8_t> lut = BuildLutBytes(CardLut(grid));
-    CColorFlow* flow = MakeFlow(lut);
-    CheckAgainstReference(flow, lut, card);
+    const ReferenceSettings settings = Settings(BuildLutBytes(CardLut(grid)), steps);
+    CColorFlow* flow = MakeFlow(settings);
+    CheckAgainstReference(flow, settings, card);
     for (auto _ : state) {
         ColorConvert_o(flow, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24, card.planes.data(), kRows,
                        kCols, kCols, COLOR_FMT_PLANAR3);
@@ -90,12 +87,17 @@ void ConvertCard(benchmark::State& state, bool grid)
 
 void BM_ColorConvert_Grid17_SaturationSharpen(benchmark::State& state)
 {
-    ConvertCard(state, true);
+    ConvertCard(state, true, true);
 }
 
 void BM_ColorConvert_Direct_SaturationSharpen(benchmark::State& state)
 {
-    ConvertCard(state, false);
+    ConvertCard(state, false, true);
+}
+
+void BM_ColorConvert_Grid17(benchmark::State& state)
+{
+    ConvertCard(state, true, false);
 }
 
 void BM_ConvertRGB2Resin(benchmark::State& state)
@@ -115,7 +117,7 @@ void BM_ConvertRGB2Resin(benchmark::State& state)
 void BM_Reference_Grid17_SaturationSharpen(benchmark::State& state)
 {
     Card card;
-    const ReferenceSettings settings = Settings(BuildLutBytes(CardLut(true)));
+    const ReferenceSettings settings = Settings(BuildLutBytes(CardLut(true)), true);
     for (auto _ : state) {
         ReferenceColorConvert(settings, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24,
                               card.planes.data(), kRows, kCols, kCols, COLOR_FMT_PLANAR3);
@@ -164,6 +166,7 @@ void BM_LittleCMS_Grid17(benchmark::State& state)
 
 BENCHMARK(BM_ColorConvert_Grid17_SaturationSharpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ColorConvert_Direct_SaturationSharpen)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ColorConvert_Grid17)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertRGB2Resin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reference_Grid17_SaturationSharpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LittleCMS_Grid17)->Unit(benchmark::kMillisecond);

@@ -16,24 +16,12 @@ const uint8_t kGridPoints[] = {3, 5, 9, 17, 3, 5, 9, 33, 2, 4, 0};
 const uint8_t kChannels[] = {3, 4, 3, 4, 0, 1, 5};
 const float kGammas[] = {1.0f, 2.2f, 0.45f, 1.5f, 0.6667f, 1.3f, 3.0f};
 
-int Stride(FuzzInput& in, int cols, uint32_t format)
-{
-    const int bpp = (format & 0x8000) ? 1 : (format & 0x80) ? 4 : 3;
-    if (format == 0xC000 || format == 0xC080)
-        return cols + ((in.Byte() % 8) == 0 ? 1 : 0);
-    return cols * bpp + (int)(in.Byte() % 9) - 1;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzInput in(data, size);
-    const int srcRows = in.Byte() % 24, srcCols = in.Byte() % 24;
-    const bool sameSize = in.Byte() % 2;
-    const int dstRows = sameSize ? srcRows : in.Byte() % 24, dstCols = sameSize ? srcCols : in.Byte() % 24;
-    const uint32_t srcFormat = in.Pick(kSourceFormats), dstFormat = in.Pick(kTargetFormats);
-    const int srcStride = Stride(in, srcCols, srcFormat), dstStride = Stride(in, dstCols, dstFormat);
+    const FuzzImages a(in, kSourceFormats, kTargetFormats);
 
     ReferenceSettings settings;
     const uint8_t adjust = in.Byte();
@@ -74,33 +62,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         lut.gridData = in.Fill((size_t)lut.gridPoints * lut.gridPoints * lut.gridPoints * lut.channels);
     settings.lut = BuildLutBytes(lut);
 
-    const std::vector<uint8_t> source = in.Fill(ImageSpan(srcRows, srcCols, srcStride, srcFormat));
-    std::vector<uint8_t> got(ImageSpan(dstRows, dstCols, dstStride, dstFormat), 0xCD);
+    const std::vector<uint8_t> source = in.Fill(ImageSpan(a.srcRows, a.srcCols, a.srcStride, a.srcFormat));
+    std::vector<uint8_t> got(ImageSpan(a.dstRows, a.dstCols, a.dstStride, a.dstFormat), 0xCD);
     const std::vector<uint8_t> before = got;
 
     CColorFlow* flow = CreatZbColorFlow_o();
-    SetBrightnessValueByReal_o(flow, settings.brightness[0], settings.brightness[1], settings.brightness[2]);
-    SetContrastValueByReal_o(flow, settings.contrast[0], settings.contrast[1], settings.contrast[2]);
-    SetColorCorrectValueByReal_o(flow, settings.colorCorrect[0], settings.colorCorrect[1], settings.colorCorrect[2]);
-    if (settings.gammaForm)
-        SetGammaValueByReal_o(flow, settings.gamma[0], settings.gamma[1], settings.gamma[2]);
-    SetSaturated_o(flow, settings.saturation);
-    SetSharpen_o(flow, settings.sharpenLevel);
-    MemoryStream stream(settings.lut);
-    LoadColorLUTFromZbIO(flow, (uint32_t)settings.lut.size(), &stream);
+    ApplySettings(flow, settings);
 
-    const bool converted = ColorConvert_o(flow, source.data(), srcRows, srcCols, srcStride, srcFormat, got.data(),
-                                          dstRows, dstCols, dstStride, dstFormat);
-    if (!converted) {
-        const uint32_t error = GetLastErrorCode_o(flow);
-        FuzzCheck(error == 13 || error == 14 || error == 8);
-        FuzzCheck(got == before);
-    } else {
-        std::vector<uint8_t> want = before;
-        FuzzCheck(ReferenceColorConvert(settings, source.data(), srcRows, srcCols, srcStride, srcFormat, want.data(),
-                                        dstRows, dstCols, dstStride, dstFormat));
-        FuzzCheck(got == want);
-    }
+    const bool converted = ColorConvert_o(flow, source.data(), a.srcRows, a.srcCols, a.srcStride, a.srcFormat,
+                                          got.data(), a.dstRows, a.dstCols, a.dstStride, a.dstFormat);
+    FuzzCheckOutcome(converted, GetLastErrorCode_o(flow), {13, 14, 8}, got, before, [&](uint8_t* want) {
+        return ReferenceColorConvert(settings, source.data(), a.srcRows, a.srcCols, a.srcStride, a.srcFormat, want,
+                                     a.dstRows, a.dstCols, a.dstStride, a.dstFormat);
+    });
     ReleaseZbColorFlow_o(&flow);
     return 0;
 }

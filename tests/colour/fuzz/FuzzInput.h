@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
+#include <initializer_list>
 #include <vector>
 
 class FuzzInput {
@@ -44,9 +46,57 @@ inline size_t ImageSpan(int rows, int cols, int stride, uint32_t format)
     return (size_t)(rows - 1) * stride + cols * bpp;
 }
 
+// The image arguments of a conversion, fuzzed: sizes up to 23, the same
+// size on both sides half of the time, formats from the lists given, and
+// strides around a row (one short of it now and then, planar ones off by one
+// now and then).
+struct FuzzImages {
+    int srcRows, srcCols, srcStride, dstRows, dstCols, dstStride;
+    uint32_t srcFormat, dstFormat;
+
+    template <size_t S, size_t D>
+    FuzzImages(FuzzInput& in, const uint32_t (&sources)[S], const uint32_t (&targets)[D])
+    {
+        srcRows = in.Byte() % 24;
+        srcCols = in.Byte() % 24;
+        const bool sameSize = in.Byte() % 2;
+        dstRows = sameSize ? srcRows : in.Byte() % 24;
+        dstCols = sameSize ? srcCols : in.Byte() % 24;
+        srcFormat = in.Pick(sources);
+        dstFormat = in.Pick(targets);
+        srcStride = Stride(in, srcCols, srcFormat);
+        dstStride = Stride(in, dstCols, dstFormat);
+    }
+
+    static int Stride(FuzzInput& in, int cols, uint32_t format)
+    {
+        if (format == 0xC000 || format == 0xC080)
+            return cols + ((in.Byte() % 8) == 0 ? 1 : 0);
+        const int bpp = (format & 0x8000) ? 1 : (format & 0x80) ? 4 : 3;
+        return cols * bpp + (int)(in.Byte() % 9) - 1;
+    }
+};
+
 // A finding: the replay and the fuzzer both stop here.
 inline void FuzzCheck(bool condition)
 {
     if (!condition)
         std::abort();
+}
+
+// What a conversion must come to: a failure with one of the codes allowed and
+// the destination as it was, or a success with the reference's bytes (the
+// reference writes into a copy of the destination as it was).
+template <class Reference>
+void FuzzCheckOutcome(bool converted, uint32_t error, std::initializer_list<uint32_t> allowed,
+                      const std::vector<uint8_t>& got, const std::vector<uint8_t>& before, Reference reference)
+{
+    if (!converted) {
+        FuzzCheck(std::find(allowed.begin(), allowed.end(), error) != allowed.end());
+        FuzzCheck(got == before);
+        return;
+    }
+    std::vector<uint8_t> want = before;
+    FuzzCheck(reference(want.data()));
+    FuzzCheck(got == want);
 }

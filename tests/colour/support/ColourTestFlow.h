@@ -22,9 +22,9 @@ enum : uint32_t {
     kPathTooLong = 206,
 };
 
-// A value no call of the engine sets, to show that a call left the last
-// error alone.
-const uint32_t kMarkerError = 13;
+// The last error PrimeLastError leaves behind, to show that a later call set
+// its own code or left this one alone.
+const uint32_t kMarkerError = kInvalidAccess;
 
 class FlowTest : public testing::Test {
 protected:
@@ -44,11 +44,11 @@ protected:
         spec.channels = channels;
         return LoadLut(spec);
     }
-    // Puts the flow's last error at kMarkerError through a failing call.
+    // Puts the flow's last error at kMarkerError through a failing call that
+    // changes nothing else (a LUT load without a directory).
     void PrimeLastError()
     {
-        uint8_t dst[3] = {};
-        ASSERT_FALSE(ColorConvert_o(m_pFlow, nullptr, 1, 1, 3, COLOR_FMT_BGR24, dst, 1, 1, 1, COLOR_FMT_PLANAR3));
+        ASSERT_FALSE(LoadColorLUT_o(m_pFlow, nullptr, 0, 0, 0, 0));
         ASSERT_EQ(kMarkerError, GetLastErrorCode_o(m_pFlow));
     }
 

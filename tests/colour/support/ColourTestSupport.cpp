@@ -1,5 +1,7 @@
 #include "ColourTestSupport.h"
 
+#include "QelColor.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -131,6 +133,29 @@ std::vector<uint8_t> PhotoImage(int rows, int cols, int stride, uint32_t format,
         }
     }
     return image;
+}
+
+void ApplyAdjustments(CColorFlow* flow, const ReferenceSettings& s)
+{
+    SetBrightnessValueByReal_o(flow, s.brightness[0], s.brightness[1], s.brightness[2]);
+    SetContrastValueByReal_o(flow, s.contrast[0], s.contrast[1], s.contrast[2]);
+    SetColorCorrectValueByReal_o(flow, s.colorCorrect[0], s.colorCorrect[1], s.colorCorrect[2]);
+    if (s.gammaForm)
+        SetGammaValueByReal_o(flow, s.gamma[0], s.gamma[1], s.gamma[2]);
+    SetSaturated_o(flow, s.saturation);
+    SetSharpen_o(flow, s.sharpenLevel);
+}
+
+bool LoadLutBytes(CColorFlow* flow, const std::vector<uint8_t>& lut)
+{
+    MemoryStream stream(lut);
+    return LoadColorLUTFromZbIO(flow, (uint32_t)lut.size(), &stream);
+}
+
+bool ApplySettings(CColorFlow* flow, const ReferenceSettings& s)
+{
+    ApplyAdjustments(flow, s);
+    return LoadLutBytes(flow, s.lut);
 }
 
 const ZbIOTable MemoryStream::s_Table = {Destroy, Close, Read, Write, GetSize, Seek, Tell};

@@ -2,6 +2,7 @@
 // LUT images, a scripted caller stream and photo-like test pictures.
 #pragma once
 
+#include "ReferenceColor.h"
 #include "ZbIO.h"
 
 #include <cstdint>
@@ -34,6 +35,16 @@ LutSpec RandomLut(std::mt19937& rng, uint8_t gridPoints, uint8_t channels, bool 
 // card, in an interleaved format (or grey) and stride (bytes between the
 // rows; the padding is filled with noise).
 std::vector<uint8_t> PhotoImage(int rows, int cols, int stride, uint32_t format, uint32_t seed);
+
+class CColorFlow;
+
+// Gives a flow, through the exports, the adjustments, saturation and
+// sharpening of a reference run.
+void ApplyAdjustments(CColorFlow* flow, const ReferenceSettings& settings);
+// Loads LUT bytes through a caller's stream.
+bool LoadLutBytes(CColorFlow* flow, const std::vector<uint8_t>& lut);
+// Both: the whole setting of a reference run.
+bool ApplySettings(CColorFlow* flow, const ReferenceSettings& settings);
 
 // A caller's stream over bytes in memory. Each Read delivers what it can;
 // ForceRead makes the k-th Read (counted from 0) report a given count

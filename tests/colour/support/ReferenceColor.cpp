@@ -543,6 +543,18 @@ bool ReferenceColorConvert(const ReferenceSettings& st, const uint8_t* src, int 
     return true;
 }
 
+void ReferenceSaturatePixel(int8_t value, uint8_t& r, uint8_t& g, uint8_t& b)
+{
+    // Tests call this for millions of pixels of one value at a time.
+    static Satue s_Satue;
+    static int s_nValue = 1000;
+    if (s_nValue != value) {
+        s_Satue.Build(value);
+        s_nValue = value;
+    }
+    s_Satue.Pixel(r, g, b);
+}
+
 std::vector<uint8_t> ReferenceResinLevelMap(const ReferenceResinSettings& st)
 {
     std::vector<uint8_t> map(256);

@@ -24,6 +24,9 @@ bool ReferenceColorConvert(const ReferenceSettings& settings, const uint8_t* src
                            int srcStride, uint32_t srcFormat, uint8_t* dst, int dstRows, int dstCols, int dstStride,
                            uint32_t dstFormat);
 
+// The saturation step of one pixel, for a saturation value other than 0.
+void ReferenceSaturatePixel(int8_t value, uint8_t& r, uint8_t& g, uint8_t& b);
+
 struct ReferenceResinSettings {
     int model = 1;
     int mediaMode = 0;
