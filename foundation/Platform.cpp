@@ -47,6 +47,23 @@ WORD ClassifyOSVersion(OsRule rule, DWORD platformId, DWORD major, DWORD minor, 
     if (platformId != VER_PLATFORM_WIN32_NT)
         return OSV_UNKNOWN;
 
+    if (rule == OS_RULE_ASYNC_SERVER) {
+        if (major >= 6)
+            return OSV_VISTA_64;
+        if (major == 5)
+            return OSV_5X_64;
+        return major == 4 ? OSV_NT4 : OSV_UNKNOWN;
+    }
+    if (rule == OS_RULE_ASYNC_CLIENT) {
+        if (major >= 6)
+            return bNative64 ? OSV_VISTA_64 : OSV_VISTA;
+        if (major == 5) {
+            if (bNative64)
+                return OSV_5X_64;
+            return minor >= 2 ? OSV_WIN2003 : minor == 1 ? OSV_WINXP : OSV_WIN2000;
+        }
+        return major == 4 ? OSV_NT4 : OSV_UNKNOWN;
+    }
     if (rule == OS_RULE_64BIT_BUILD) {
         if (major > 6)
             return OSV_WIN8_64;
@@ -80,6 +97,15 @@ WORD ClassifyOSVersion(OsRule rule, DWORD platformId, DWORD major, DWORD minor, 
 
 WORD GetOSVersionCode()
 {
+#ifdef _WIN64
+    return GetOSVersionCodeByRule(OS_RULE_64BIT_BUILD);
+#else
+    return GetOSVersionCodeByRule(OS_RULE_32BIT_PROGRAM);
+#endif
+}
+
+WORD GetOSVersionCodeByRule(OsRule rule)
+{
     OSVERSIONINFOEXW info;
     ZeroMemory(&info, sizeof(info));
     info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOEXW);
@@ -89,13 +115,13 @@ WORD GetOSVersionCode()
         if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)))
             ZeroMemory(&info, sizeof(info));
     }
-#ifdef _WIN64
-    const OsRule rule = OS_RULE_64BIT_BUILD;
-    const BOOL native64 = TRUE;
-#else
-    const OsRule rule = OS_RULE_32BIT_PROGRAM;
-    const BOOL native64 = info.dwPlatformId == VER_PLATFORM_WIN32_NT && IsNative64BitWindows();
-#endif
+    BOOL native64 = FALSE;
+    if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+        if (rule == OS_RULE_32BIT_PROGRAM)
+            native64 = IsNative64BitWindows();
+        else if (rule == OS_RULE_ASYNC_CLIENT)
+            native64 = IsWow64();
+    }
     WORD code = ClassifyOSVersion(rule, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion,
                                   info.wSuiteMask, native64);
     DebugTrace(L"GetOSVersionCode(), major = %d, minor = %d, code = %d,\n", info.dwMajorVersion, info.dwMinorVersion, code);

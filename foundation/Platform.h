@@ -14,15 +14,20 @@ enum : WORD {
 };
 
 // Which build's classification rule applies: the 64-bit libraries know only
-// 64-bit Windows, the 32-bit programs ask whether Windows itself is 64-bit.
-enum OsRule { OS_RULE_64BIT_BUILD, OS_RULE_32BIT_PROGRAM };
+// 64-bit Windows, the 32-bit programs ask whether Windows itself is 64-bit;
+// the notification libraries know fewer versions.
+enum OsRule { OS_RULE_64BIT_BUILD, OS_RULE_32BIT_PROGRAM, OS_RULE_ASYNC_SERVER, OS_RULE_ASYNC_CLIENT };
 
 // The classification itself, apart from the version query, so that every
 // version can be checked.
 WORD ClassifyOSVersion(OsRule rule, DWORD platformId, DWORD major, DWORD minor,
                        WORD suiteMask, BOOL bNative64);
 
+// The code by this build's rule.
 WORD GetOSVersionCode();
+// The code by the given rule; the 64-bit test of the 32-bit rules is
+// IsNative64BitWindows, or IsWow64 for the notification client.
+WORD GetOSVersionCodeByRule(OsRule rule);
 BOOL IsNative64BitWindows();
 BOOL IsWow64();
 

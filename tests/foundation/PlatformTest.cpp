@@ -36,6 +36,26 @@ TEST(OsVersionCode, ClassifiesEveryVersionForBothBuilds)
     }
 }
 
+TEST(OsVersionCode, NotificationLibrariesKnowFewerVersions)
+{
+    const DWORD NT = VER_PLATFORM_WIN32_NT, W9X = VER_PLATFORM_WIN32_WINDOWS;
+    struct Case {
+        DWORD platform, major, minor;
+        BOOL is64;
+        WORD server, client;
+    } const cases[] = {
+        {W9X, 4, 90, FALSE, 4, 4}, {W9X, 4, 10, FALSE, 3, 3}, {NT, 3, 51, FALSE, 0, 0}, {NT, 4, 0, FALSE, 2, 2},
+        {NT, 5, 0, FALSE, 9, 5},   {NT, 5, 1, FALSE, 9, 6},   {NT, 5, 2, FALSE, 9, 8},  {NT, 5, 1, TRUE, 9, 9},
+        {NT, 6, 0, FALSE, 11, 10}, {NT, 6, 1, TRUE, 11, 11},  {NT, 10, 0, FALSE, 11, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.platform << " " << c.major << "." << c.minor << " is64 " << c.is64);
+        // The embedded suite bit means nothing to the client's rule.
+        EXPECT_EQ(c.server, ClassifyOSVersion(OS_RULE_ASYNC_SERVER, c.platform, c.major, c.minor, 0x40, c.is64));
+        EXPECT_EQ(c.client, ClassifyOSVersion(OS_RULE_ASYNC_CLIENT, c.platform, c.major, c.minor, 0x40, c.is64));
+    }
+}
+
 // The Windows version the runner made Wine report (QEL_WINVER) decides the
 // expected code: win7 (the default) is 6.1, win10 6.2 without a manifest,
 // winxp64 5.2.
@@ -45,6 +65,10 @@ TEST(OsVersionCode, MatchesTheRunningWindows)
     std::string v = winver ? winver : "win7";
     WORD expected = v == "win10" ? 15 : v == "winxp64" ? 9 : 13;
     EXPECT_EQ(expected, GetOSVersionCode());
+    EXPECT_EQ(expected, GetOSVersionCodeByRule(OS_RULE_32BIT_PROGRAM));
+    // A 64-bit process is no WOW64 process, so the client's rule sees 32-bit Windows.
+    EXPECT_EQ(v == "winxp64" ? 8 : 10, GetOSVersionCodeByRule(OS_RULE_ASYNC_CLIENT));
+    EXPECT_EQ(v == "winxp64" ? 9 : 11, GetOSVersionCodeByRule(OS_RULE_ASYNC_SERVER));
     EXPECT_TRUE(IsNative64BitWindows());
     EXPECT_FALSE(IsWow64());
 }
