@@ -50,13 +50,19 @@ DWORD DecodePositionReply(const BYTE* reply, DWORD length, int* value)
     }
     if (p >= end || *p < '0' || *p > '9')
         return ERROR_INVALID_DATA;
-    // Saturates far outside the range, so a long number cannot wrap into it.
+    // Saturates above any byte value, so a long number cannot wrap into the range.
+    const int saturated = 1000;
     int n = 0;
     for (; p < end && *p >= '0' && *p <= '9'; ++p) {
-        if (n <= POSITION_MAX)
+        if (n < saturated)
             n = n * 10 + (*p - '0');
     }
-    int decoded = negative ? -n : n;
+    int number = negative ? -n : n;
+    // Like the status block's byte, a number the printer writes as a byte
+    // counts by its low byte taken as signed (241 is -15); others are no value.
+    if (number < -128 || number > 255)
+        return ERROR_INVALID_DATA;
+    int decoded = static_cast<signed char>(static_cast<BYTE>(number & 0xFF));
     if (!IsPositionInRange(decoded))
         return ERROR_INVALID_DATA;
     *value = decoded;

@@ -60,6 +60,11 @@ TEST(PositionReply, StatusBlockGivesByteFiveAsSignedByte)
     EXPECT_EQ(-10, value);
     EXPECT_EQ(0u, Decode(Status(0xF1), &value));
     EXPECT_EQ(-15, value);
+    // A text number counts by its low byte, like the status block's byte.
+    EXPECT_EQ(0u, Decode(Text("241"), &value));
+    EXPECT_EQ(-15, value);
+    EXPECT_EQ(0u, Decode(Text("255"), &value));
+    EXPECT_EQ(-1, value);
     EXPECT_EQ(0u, Decode(Status(0x0F), &value));
     EXPECT_EQ(15, value);
     // Exactly six bytes reach byte 5.
@@ -84,7 +89,9 @@ TEST(PositionReply, UnusableRepliesAreErrorsAndLeaveTheValue)
         {Text("CMD ERR"), ERROR_INVALID_DATA},
         {Text("16"), ERROR_INVALID_DATA},
         {Text("-16"), ERROR_INVALID_DATA},
-        {Text("241"), ERROR_INVALID_DATA},
+        {Text("240"), ERROR_INVALID_DATA},
+        {Text("256"), ERROR_INVALID_DATA},
+        {Text("-129"), ERROR_INVALID_DATA},
         {Text("4294967286"), ERROR_INVALID_DATA},
         {Text("-99999999999999999999"), ERROR_INVALID_DATA},
         {Status(0x10), ERROR_INVALID_DATA},
