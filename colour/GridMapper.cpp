@@ -39,9 +39,9 @@ inline __m128 LoadByteNode(const uint8_t* node)
 
 // The weighted sum of the four corners at node offsets a, b, c, d, one lane
 // per channel with the same float32 steps as channel by channel; returns the
-// three levels (truncated, low bytes) packed like a pixel.
+// levels (truncated, low bytes) in the 32-bit lanes.
 template <bool RealNodes>
-inline uint32_t BlendCorners(const float* nodes, const uint8_t* grid, uint32_t a, uint32_t b, uint32_t c, uint32_t d,
+inline __m128i BlendLevels(const float* nodes, const uint8_t* grid, uint32_t a, uint32_t b, uint32_t c, uint32_t d,
                              __m128 wA, __m128 wB, __m128 wC, __m128 wD)
 {
     __m128 sA, sB, sC, sD;
@@ -63,7 +63,15 @@ inline uint32_t BlendCorners(const float* nodes, const uint8_t* grid, uint32_t a
     sum = _mm_add_ps(sum, _mm_set1_ps(0.5f));
     // The truncation answers 0x80000000 where FloatToByte answers 0: both
     // have a low byte of 0.
-    __m128i levels = _mm_and_si128(_mm_cvttps_epi32(sum), _mm_set1_epi32(0xFF));
+    return _mm_and_si128(_mm_cvttps_epi32(sum), _mm_set1_epi32(0xFF));
+}
+
+// The same levels packed like a pixel.
+template <bool RealNodes>
+inline uint32_t BlendCorners(const float* nodes, const uint8_t* grid, uint32_t a, uint32_t b, uint32_t c, uint32_t d,
+                             __m128 wA, __m128 wB, __m128 wC, __m128 wD)
+{
+    __m128i levels = BlendLevels<RealNodes>(nodes, grid, a, b, c, d, wA, wB, wC, wD);
     levels = _mm_packs_epi32(levels, levels);
     return (uint32_t)_mm_cvtsi128_si32(_mm_packus_epi16(levels, levels));
 }
@@ -215,8 +223,8 @@ const int kPiece = 64;
 // Where the second pass finds a pixel's corners and weights.
 struct PiecePlan {
     alignas(16) uint32_t a[kPiece];
-    alignas(16) uint32_t toB[kPiece];
-    alignas(16) uint32_t toC[kPiece];
+    alignas(16) uint32_t b[kPiece];
+    alignas(16) uint32_t c[kPiece];
     alignas(16) float w[kPiece][4];
 };
 
@@ -245,12 +253,16 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
     uint8_t out0 = (uint8_t)lastOut, out1 = (uint8_t)(lastOut >> 8), out2 = (uint8_t)(lastOut >> 16);
     for (int start = 0; start < cols; start += kPiece) {
         const int count = cols - start < kPiece ? cols - start : kPiece;
-        // The last piece is padded to whole fours with its last pixel.
-        uint32_t piece[kPiece + 3];
-        for (int j = 0; j < count; j++)
-            piece[j] = pixels[start + j];
-        for (int j = count; j < ((count + 3) & ~3); j++)
-            piece[j] = piece[count - 1];
+        // A last piece that is not whole fours is padded with its last pixel.
+        const uint32_t* piece = pixels + start;
+        uint32_t padded[kPiece];
+        if (count & 3) {
+            for (int j = 0; j < count; j++)
+                padded[j] = piece[j];
+            for (int j = count; j < ((count + 3) & ~3); j++)
+                padded[j] = piece[count - 1];
+            piece = padded;
+        }
 
         for (int j = 0; j < count; j += 4) {
             const uint32_t p0 = piece[j], p1 = piece[j + 1], p2 = piece[j + 2], p3 = piece[j + 3];
@@ -259,7 +271,8 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
             cells(m_Cell[0], PackedR(p0), PackedR(p1), PackedR(p2), PackedR(p3), &ox, &fx);
             cells(m_Cell[1], PackedG(p0), PackedG(p1), PackedG(p2), PackedG(p3), &oy, &fy);
             cells(m_Cell[2], PackedB(p0), PackedB(p1), PackedB(p2), PackedB(p3), &oz, &fz);
-            _mm_store_si128(reinterpret_cast<__m128i*>(plan.a + j), _mm_add_epi32(_mm_add_epi32(ox, oy), oz));
+            const __m128i a = _mm_add_epi32(_mm_add_epi32(ox, oy), oz);
+            _mm_store_si128(reinterpret_cast<__m128i*>(plan.a + j), a);
 
             // The walk's axes p (largest fraction) and r (smallest), as the
             // tests c1 = fx >= fy, c2 = fy >= fz, c3 = fx >= fz choose them.
@@ -276,8 +289,8 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
                                              _mm_and_si128(pZ, stepZ));
             const __m128i toR = _mm_or_si128(_mm_or_si128(_mm_and_si128(rX, stepX), _mm_and_si128(rY, stepY)),
                                              _mm_and_si128(rZ, stepZ));
-            _mm_store_si128(reinterpret_cast<__m128i*>(plan.toB + j), toB);
-            _mm_store_si128(reinterpret_cast<__m128i*>(plan.toC + j), _mm_sub_epi32(all, toR));
+            _mm_store_si128(reinterpret_cast<__m128i*>(plan.b + j), _mm_add_epi32(a, toB));
+            _mm_store_si128(reinterpret_cast<__m128i*>(plan.c + j), _mm_add_epi32(a, _mm_sub_epi32(all, toR)));
 
             // Without NaN the walk's fractions are the sorted fractions.
             const __m128 top = _mm_max_ps(fx, fy), bottom = _mm_min_ps(fx, fy);
@@ -298,13 +311,13 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
                 lastIn = p;
                 const uint32_t a = plan.a[j];
                 const __m128 w = _mm_load_ps(plan.w[j]);
-                const uint32_t packed = BlendCorners<RealNodes>(
-                    kernel.nodes, kernel.grid, a, a + plan.toB[j], a + plan.toC[j], a + kernel.toD,
+                const __m128i levels = BlendLevels<RealNodes>(
+                    kernel.nodes, kernel.grid, a, plan.b[j], plan.c[j], a + kernel.toD,
                     _mm_shuffle_ps(w, w, _MM_SHUFFLE(0, 0, 0, 0)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(1, 1, 1, 1)),
                     _mm_shuffle_ps(w, w, _MM_SHUFFLE(2, 2, 2, 2)), _mm_shuffle_ps(w, w, _MM_SHUFFLE(3, 3, 3, 3)));
-                out0 = kernel.output[0][packed & 0xFF];
-                out1 = kernel.output[1][(packed >> 8) & 0xFF];
-                out2 = kernel.output[2][(packed >> 16) & 0xFF];
+                out0 = kernel.output[0][_mm_extract_epi16(levels, 0)];
+                out1 = kernel.output[1][_mm_extract_epi16(levels, 2)];
+                out2 = kernel.output[2][_mm_extract_epi16(levels, 4)];
             }
             plane0[start + j] = out0;
             plane1[start + j] = out1;

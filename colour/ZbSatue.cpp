@@ -33,7 +33,7 @@ inline unsigned Min3(unsigned a, unsigned b, unsigned c)
 
 } // namespace
 
-ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pMaxTable(nullptr)
+ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pSpreadMin(nullptr), m_pEnds(nullptr)
 {
     for (int d = 0; d < 256; d++)
         m_nSpread[d] = d * 255;
@@ -51,7 +51,8 @@ ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pMaxTable(nullptr)
 
 ZbSatue::~ZbSatue()
 {
-    delete[] m_pMaxTable;
+    delete[] m_pSpreadMin;
+    delete[] m_pEnds;
 }
 
 void ZbSatue::SetCurve(int8_t value)
@@ -96,19 +97,30 @@ double ZbSatue::NewMax(int d, int o) const
 
 void ZbSatue::BuildMaxTable()
 {
-    if (m_cValue == 0) {
-        // The step is off; the table is built again for the next value.
-        delete[] m_pMaxTable;
-        m_pMaxTable = nullptr;
+    const size_t pairs = 256 * 257 / 2;
+    if (m_cValue != 0 && !m_pSpreadMin)
+        m_pSpreadMin = new (std::nothrow) double[2 * pairs];
+    if (m_cValue != 0 && !m_pEnds)
+        m_pEnds = new (std::nothrow) uint16_t[pairs];
+    if (m_cValue == 0 || !m_pSpreadMin || !m_pEnds) {
+        // The step is off (the tables are built again for the next value),
+        // or the memory was not there.
+        delete[] m_pSpreadMin;
+        delete[] m_pEnds;
+        m_pSpreadMin = nullptr;
+        m_pEnds = nullptr;
         return;
     }
-    if (!m_pMaxTable)
-        m_pMaxTable = new (std::nothrow) double[256 * 257 / 2];
-    if (!m_pMaxTable)
-        return;
-    for (int hi = 0; hi < 256; hi++)
-        for (int lo = 0; lo <= hi; lo++)
-            m_pMaxTable[hi * (hi + 1) / 2 + lo] = NewMax(hi - lo, hi + lo);
+    for (int hi = 0; hi < 256; hi++) {
+        for (int lo = 0; lo <= hi; lo++) {
+            const int at = hi * (hi + 1) / 2 + lo, o = hi + lo;
+            const double newMax = NewMax(hi - lo, o);
+            const double newMin = o - newMax;
+            m_pSpreadMin[2 * at] = newMax - newMin;
+            m_pSpreadMin[2 * at + 1] = newMin;
+            m_pEnds[at] = (uint16_t)(DoubleToByte(newMax + 0.5) | DoubleToByte(newMin + 0.5) << 8);
+        }
+    }
 }
 
 uint32_t ZbSatue::Saturate(unsigned r, unsigned g, unsigned b) const
@@ -116,14 +128,24 @@ uint32_t ZbSatue::Saturate(unsigned r, unsigned g, unsigned b) const
     const Roles roles = kRoles[(r > g) << 2 | (r > b) << 1 | (g > b)];
     const unsigned hi = Max3(r, g, b), lo = Min3(r, g, b), mid = r + g + b - hi - lo;
     const int d = (int)(hi - lo), o = (int)(hi + lo);
-    const double newMax = m_pMaxTable ? m_pMaxTable[hi * (hi + 1) / 2 + lo] : NewMax(d, o);
-    const double newMin = o - newMax;
     // A grey pixel has no spread; its middle's share is taken over 1, which
     // gives the grey as well (0 x 0 + o / 2).
     const double share = (double)(int)(mid - lo) / (d ? d : 1);
-    const double newMid = share * (newMax - newMin) + newMin;
-    return (uint32_t)DoubleToByte(newMax + 0.5) << roles.max | (uint32_t)DoubleToByte(newMid + 0.5) << roles.mid |
-           (uint32_t)DoubleToByte(newMin + 0.5) << roles.min;
+    uint32_t newHi, newLo;
+    double newMid;
+    if (m_pSpreadMin) {
+        const unsigned at = hi * (hi + 1) / 2 + lo;
+        newHi = m_pEnds[at] & 0xFF;
+        newLo = m_pEnds[at] >> 8;
+        newMid = share * m_pSpreadMin[2 * at] + m_pSpreadMin[2 * at + 1];
+    } else {
+        const double newMax = NewMax(d, o);
+        const double newMin = o - newMax;
+        newHi = DoubleToByte(newMax + 0.5);
+        newLo = DoubleToByte(newMin + 0.5);
+        newMid = share * (newMax - newMin) + newMin;
+    }
+    return newHi << roles.max | (uint32_t)DoubleToByte(newMid + 0.5) << roles.mid | newLo << roles.min;
 }
 
 #ifdef QEL_COLOUR_SSE2
@@ -132,6 +154,8 @@ uint32_t ZbSatue::Saturate(unsigned r, unsigned g, unsigned b) const
 int ZbSatue::SaturateFours(uint32_t* pixels, int count) const
 {
     const __m128i byteMask = _mm_set1_epi32(0xFF);
+    const double* spreadMin = m_pSpreadMin;
+    const uint16_t* ends16 = m_pEnds;
     int j = 0;
     for (; j + 4 <= count; j += 4) {
         const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + j));
@@ -144,29 +168,31 @@ int ZbSatue::SaturateFours(uint32_t* pixels, int count) const
         const __m128i lo = _mm_min_epi16(_mm_min_epi16(r, g), b);
         const __m128i mid = _mm_sub_epi32(_mm_add_epi32(_mm_add_epi32(r, g), b), _mm_add_epi32(hi, lo));
         const __m128i d = _mm_max_epi16(_mm_sub_epi32(hi, lo), _mm_set1_epi32(1));
-        const __m128i o = _mm_add_epi32(hi, lo);
         const __m128i triangle = _mm_srli_epi32(_mm_mullo_epi16(hi, _mm_add_epi32(hi, _mm_set1_epi32(1))), 1);
-        alignas(16) int32_t at[4];
-        _mm_store_si128(reinterpret_cast<__m128i*>(at), _mm_add_epi32(triangle, lo));
+        // The table places are below 2^15: each is read from its 16-bit half.
+        const __m128i places = _mm_add_epi32(triangle, lo);
+        const unsigned at[4] = {(unsigned)_mm_extract_epi16(places, 0), (unsigned)_mm_extract_epi16(places, 2),
+                                (unsigned)_mm_extract_epi16(places, 4), (unsigned)_mm_extract_epi16(places, 6)};
 
-        const __m128d half = _mm_set1_pd(0.5);
         const __m128i share = _mm_sub_epi32(mid, lo);
-        __m128i levels[3][2];
+        __m128i mids[2];
         for (int pair = 0; pair < 2; pair++) {
             auto lanes = [pair](__m128i v) { return _mm_cvtepi32_pd(pair ? _mm_srli_si128(v, 8) : v); };
-            const __m128d newMax = _mm_set_pd(m_pMaxTable[at[2 * pair + 1]], m_pMaxTable[at[2 * pair]]);
-            const __m128d newMin = _mm_sub_pd(lanes(o), newMax);
+            const __m128d first = _mm_loadu_pd(spreadMin + 2 * at[2 * pair]);
+            const __m128d second = _mm_loadu_pd(spreadMin + 2 * at[2 * pair + 1]);
             const __m128d part = _mm_div_pd(lanes(share), lanes(d));
-            const __m128d newMid = _mm_add_pd(_mm_mul_pd(part, _mm_sub_pd(newMax, newMin)), newMin);
-            levels[0][pair] = _mm_cvttpd_epi32(_mm_add_pd(newMax, half));
-            levels[1][pair] = _mm_cvttpd_epi32(_mm_add_pd(newMid, half));
-            levels[2][pair] = _mm_cvttpd_epi32(_mm_add_pd(newMin, half));
+            const __m128d newMid =
+                _mm_add_pd(_mm_mul_pd(part, _mm_unpacklo_pd(first, second)), _mm_unpackhi_pd(first, second));
+            mids[pair] = _mm_cvttpd_epi32(_mm_add_pd(newMid, _mm_set1_pd(0.5)));
         }
         // The truncations answer 0x80000000 where DoubleToByte answers 0; both
         // have a low byte of 0.
-        const __m128i newHi = _mm_and_si128(_mm_unpacklo_epi64(levels[0][0], levels[0][1]), byteMask);
-        const __m128i newMid = _mm_and_si128(_mm_unpacklo_epi64(levels[1][0], levels[1][1]), byteMask);
-        const __m128i newLo = _mm_and_si128(_mm_unpacklo_epi64(levels[2][0], levels[2][1]), byteMask);
+        __m128i ends = _mm_cvtsi32_si128(ends16[at[0]]);
+        ends = _mm_insert_epi16(ends, ends16[at[1]], 2);
+        ends = _mm_insert_epi16(ends, ends16[at[2]], 4);
+        ends = _mm_insert_epi16(ends, ends16[at[3]], 6);
+        const __m128i newHi = _mm_and_si128(ends, byteMask), newLo = _mm_srli_epi32(ends, 8);
+        const __m128i newMid = _mm_and_si128(_mm_unpacklo_epi64(mids[0], mids[1]), byteMask);
 
         // Which channel held the maximum and the minimum, as the comparisons
         // (R > G, R > B, G > B) decide them, ties included.
@@ -193,7 +219,7 @@ void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int col
     PackRow(row, layout, cols, out);
     int j = 0;
 #ifdef QEL_COLOUR_SSE2
-    if (m_pMaxTable)
+    if (m_pSpreadMin)
         j = SaturateFours(out, cols);
 #endif
     for (; j < cols; j++)
