@@ -220,6 +220,12 @@ namespace {
 
 const int kPiece = 64;
 
+// The lanes of a where mask is set, else those of b.
+inline __m128i Select(__m128i mask, __m128i a, __m128i b)
+{
+    return _mm_xor_si128(b, _mm_and_si128(mask, _mm_xor_si128(a, b)));
+}
+
 // Where the second pass finds a pixel's corners and weights.
 struct PiecePlan {
     alignas(16) uint32_t a[kPiece];
@@ -275,20 +281,14 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
             _mm_store_si128(reinterpret_cast<__m128i*>(plan.a + j), a);
 
             // The walk's axes p (largest fraction) and r (smallest), as the
-            // tests c1 = fx >= fy, c2 = fy >= fz, c3 = fx >= fz choose them.
+            // tests c1 = fx >= fy, c2 = fy >= fz, c3 = fx >= fz choose them:
+            // p is x or y (by c1) when c2 or c3 holds, else z; r is z or y
+            // (by c2) when c1 holds, else z or x (by c3).
             const __m128i c1 = _mm_castps_si128(_mm_cmpge_ps(fx, fy));
             const __m128i c2 = _mm_castps_si128(_mm_cmpge_ps(fy, fz));
             const __m128i c3 = _mm_castps_si128(_mm_cmpge_ps(fx, fz));
-            const __m128i c23 = _mm_or_si128(c2, c3);
-            const __m128i pX = _mm_and_si128(c1, c23), pY = _mm_andnot_si128(c1, c23);
-            const __m128i pZ = _mm_andnot_si128(c23, _mm_set1_epi32(-1));
-            const __m128i rZ = _mm_or_si128(_mm_and_si128(c1, c2), _mm_andnot_si128(c1, c3));
-            const __m128i rY = _mm_andnot_si128(c2, c1);
-            const __m128i rX = _mm_andnot_si128(_mm_or_si128(c1, c3), _mm_set1_epi32(-1));
-            const __m128i toB = _mm_or_si128(_mm_or_si128(_mm_and_si128(pX, stepX), _mm_and_si128(pY, stepY)),
-                                             _mm_and_si128(pZ, stepZ));
-            const __m128i toR = _mm_or_si128(_mm_or_si128(_mm_and_si128(rX, stepX), _mm_and_si128(rY, stepY)),
-                                             _mm_and_si128(rZ, stepZ));
+            const __m128i toB = Select(_mm_or_si128(c2, c3), Select(c1, stepX, stepY), stepZ);
+            const __m128i toR = Select(c1, Select(c2, stepZ, stepY), Select(c3, stepZ, stepX));
             _mm_store_si128(reinterpret_cast<__m128i*>(plan.b + j), _mm_add_epi32(a, toB));
             _mm_store_si128(reinterpret_cast<__m128i*>(plan.c + j), _mm_add_epi32(a, _mm_sub_epi32(all, toR)));
 

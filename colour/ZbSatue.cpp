@@ -149,78 +149,82 @@ uint32_t ZbSatue::Saturate(unsigned r, unsigned g, unsigned b) const
 }
 
 #ifdef QEL_COLOUR_SSE2
-// Four packed pixels at a time, every lane taking the same steps as
-// Saturate: the integer steps in 32-bit lanes, the reals in double lanes.
-int ZbSatue::SaturateFours(uint32_t* pixels, int count) const
+// Every lane takes the same steps as Saturate: the integer steps in 32-bit
+// lanes, the reals in double lanes.
+inline __m128i ZbSatue::SaturateFour(__m128i r, __m128i g, __m128i b) const
 {
     const __m128i byteMask = _mm_set1_epi32(0xFF);
     const double* spreadMin = m_pSpreadMin;
     const uint16_t* ends16 = m_pEnds;
-    int j = 0;
-    for (; j + 4 <= count; j += 4) {
-        const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + j));
-        const __m128i r = _mm_and_si128(px, byteMask);
-        const __m128i g = _mm_and_si128(_mm_srli_epi32(px, 8), byteMask);
-        const __m128i b = _mm_srli_epi32(px, 16);
-        const __m128i gtRG = _mm_cmpgt_epi32(r, g), gtRB = _mm_cmpgt_epi32(r, b), gtGB = _mm_cmpgt_epi32(g, b);
-        // Levels are below 2^15, so the 16-bit maximum, minimum and product serve.
-        const __m128i hi = _mm_max_epi16(_mm_max_epi16(r, g), b);
-        const __m128i lo = _mm_min_epi16(_mm_min_epi16(r, g), b);
-        const __m128i mid = _mm_sub_epi32(_mm_add_epi32(_mm_add_epi32(r, g), b), _mm_add_epi32(hi, lo));
-        const __m128i d = _mm_max_epi16(_mm_sub_epi32(hi, lo), _mm_set1_epi32(1));
-        const __m128i triangle = _mm_srli_epi32(_mm_mullo_epi16(hi, _mm_add_epi32(hi, _mm_set1_epi32(1))), 1);
-        // The table places are below 2^15: each is read from its 16-bit half.
-        const __m128i places = _mm_add_epi32(triangle, lo);
-        const unsigned at[4] = {(unsigned)_mm_extract_epi16(places, 0), (unsigned)_mm_extract_epi16(places, 2),
-                                (unsigned)_mm_extract_epi16(places, 4), (unsigned)_mm_extract_epi16(places, 6)};
+    const __m128i gtRG = _mm_cmpgt_epi32(r, g), gtRB = _mm_cmpgt_epi32(r, b), gtGB = _mm_cmpgt_epi32(g, b);
+    // Levels are below 2^15, so the 16-bit maximum, minimum and product serve.
+    const __m128i hi = _mm_max_epi16(_mm_max_epi16(r, g), b);
+    const __m128i lo = _mm_min_epi16(_mm_min_epi16(r, g), b);
+    const __m128i mid = _mm_sub_epi32(_mm_add_epi32(_mm_add_epi32(r, g), b), _mm_add_epi32(hi, lo));
+    const __m128i d = _mm_max_epi16(_mm_sub_epi32(hi, lo), _mm_set1_epi32(1));
+    const __m128i triangle = _mm_srli_epi32(_mm_mullo_epi16(hi, _mm_add_epi32(hi, _mm_set1_epi32(1))), 1);
+    // The table places are below 2^15: each is read from its 16-bit half.
+    const __m128i places = _mm_add_epi32(triangle, lo);
+    const unsigned at[4] = {(unsigned)_mm_extract_epi16(places, 0), (unsigned)_mm_extract_epi16(places, 2),
+                            (unsigned)_mm_extract_epi16(places, 4), (unsigned)_mm_extract_epi16(places, 6)};
 
-        const __m128i share = _mm_sub_epi32(mid, lo);
-        __m128i mids[2];
-        for (int pair = 0; pair < 2; pair++) {
-            auto lanes = [pair](__m128i v) { return _mm_cvtepi32_pd(pair ? _mm_srli_si128(v, 8) : v); };
-            const __m128d first = _mm_loadu_pd(spreadMin + 2 * at[2 * pair]);
-            const __m128d second = _mm_loadu_pd(spreadMin + 2 * at[2 * pair + 1]);
-            const __m128d part = _mm_div_pd(lanes(share), lanes(d));
-            const __m128d newMid =
-                _mm_add_pd(_mm_mul_pd(part, _mm_unpacklo_pd(first, second)), _mm_unpackhi_pd(first, second));
-            mids[pair] = _mm_cvttpd_epi32(_mm_add_pd(newMid, _mm_set1_pd(0.5)));
-        }
-        // The truncations answer 0x80000000 where DoubleToByte answers 0; both
-        // have a low byte of 0.
-        __m128i ends = _mm_cvtsi32_si128(ends16[at[0]]);
-        ends = _mm_insert_epi16(ends, ends16[at[1]], 2);
-        ends = _mm_insert_epi16(ends, ends16[at[2]], 4);
-        ends = _mm_insert_epi16(ends, ends16[at[3]], 6);
-        const __m128i newHi = _mm_and_si128(ends, byteMask), newLo = _mm_srli_epi32(ends, 8);
-        const __m128i newMid = _mm_and_si128(_mm_unpacklo_epi64(mids[0], mids[1]), byteMask);
-
-        // Which channel held the maximum and the minimum, as the comparisons
-        // (R > G, R > B, G > B) decide them, ties included.
-        const __m128i all = _mm_set1_epi32(-1);
-        const __m128i bothB = _mm_and_si128(gtRB, gtGB);
-        const __m128i maxR = _mm_and_si128(gtRG, gtRB), maxG = _mm_andnot_si128(gtRG, gtGB);
-        const __m128i maxB = _mm_andnot_si128(_mm_or_si128(maxR, maxG), all);
-        const __m128i minR = _mm_andnot_si128(gtRG, _mm_andnot_si128(bothB, all));
-        const __m128i minG = _mm_andnot_si128(bothB, gtRG), minB = bothB;
-        auto channel = [&](__m128i isMax, __m128i isMin) {
-            return _mm_or_si128(_mm_or_si128(_mm_and_si128(isMax, newHi), _mm_and_si128(isMin, newLo)),
-                                _mm_andnot_si128(_mm_or_si128(isMax, isMin), newMid));
-        };
-        const __m128i out = _mm_or_si128(_mm_or_si128(channel(maxR, minR), _mm_slli_epi32(channel(maxG, minG), 8)),
-                                         _mm_slli_epi32(channel(maxB, minB), 16));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + j), out);
+    const __m128i share = _mm_sub_epi32(mid, lo);
+    __m128i mids[2];
+    for (int pair = 0; pair < 2; pair++) {
+        auto lanes = [pair](__m128i v) { return _mm_cvtepi32_pd(pair ? _mm_srli_si128(v, 8) : v); };
+        const __m128d first = _mm_loadu_pd(spreadMin + 2 * at[2 * pair]);
+        const __m128d second = _mm_loadu_pd(spreadMin + 2 * at[2 * pair + 1]);
+        const __m128d part = _mm_div_pd(lanes(share), lanes(d));
+        const __m128d newMid =
+            _mm_add_pd(_mm_mul_pd(part, _mm_unpacklo_pd(first, second)), _mm_unpackhi_pd(first, second));
+        mids[pair] = _mm_cvttpd_epi32(_mm_add_pd(newMid, _mm_set1_pd(0.5)));
     }
-    return j;
+    // The truncations answer 0x80000000 where DoubleToByte answers 0; both
+    // have a low byte of 0.
+    __m128i ends = _mm_cvtsi32_si128(ends16[at[0]]);
+    ends = _mm_insert_epi16(ends, ends16[at[1]], 2);
+    ends = _mm_insert_epi16(ends, ends16[at[2]], 4);
+    ends = _mm_insert_epi16(ends, ends16[at[3]], 6);
+    const __m128i newHi = _mm_and_si128(ends, byteMask), newLo = _mm_srli_epi32(ends, 8);
+    const __m128i newMid = _mm_and_si128(_mm_unpacklo_epi64(mids[0], mids[1]), byteMask);
+
+    // Which channel held the maximum and the minimum, as the comparisons
+    // (R > G, R > B, G > B) decide them, ties included.
+    const __m128i all = _mm_set1_epi32(-1);
+    const __m128i bothB = _mm_and_si128(gtRB, gtGB);
+    const __m128i maxR = _mm_and_si128(gtRG, gtRB), maxG = _mm_andnot_si128(gtRG, gtGB);
+    const __m128i maxB = _mm_andnot_si128(_mm_or_si128(maxR, maxG), all);
+    const __m128i minR = _mm_andnot_si128(gtRG, _mm_andnot_si128(bothB, all));
+    const __m128i minG = _mm_andnot_si128(bothB, gtRG), minB = bothB;
+    auto channel = [&](__m128i isMax, __m128i isMin) {
+        return _mm_or_si128(_mm_or_si128(_mm_and_si128(isMax, newHi), _mm_and_si128(isMin, newLo)),
+                            _mm_andnot_si128(_mm_or_si128(isMax, isMin), newMid));
+    };
+    return PackFour(channel(maxR, minR), channel(maxG, minG), channel(maxB, minB));
 }
 #endif
 
 void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const
 {
-    PackRow(row, layout, cols, out);
     int j = 0;
 #ifdef QEL_COLOUR_SSE2
+    // Interleaved pixels go from the row to their saturated form in one step;
+    // the others (and the rest of a row) are packed first.
     if (m_pSpreadMin)
-        j = SaturateFours(out, cols);
+        j = FinishFours(row, layout, cols, out,
+                        [this](__m128i r, __m128i g, __m128i b) { return SaturateFour(r, g, b); });
+#endif
+    PackRow(row + (size_t)j * layout.bytesPerPixel, layout, cols - j, out + j);
+#ifdef QEL_COLOUR_SSE2
+    if (m_pSpreadMin) {
+        const __m128i byteMask = _mm_set1_epi32(0xFF);
+        for (; j + 4 <= cols; j += 4) {
+            const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + j));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j),
+                             SaturateFour(_mm_and_si128(px, byteMask), _mm_and_si128(_mm_srli_epi32(px, 8), byteMask),
+                                          _mm_srli_epi32(px, 16)));
+        }
+    }
 #endif
     for (; j < cols; j++)
         out[j] = Saturate(PackedR(out[j]), PackedG(out[j]), PackedB(out[j]));

@@ -2,6 +2,7 @@
 // (max + min) and hue (the middle's relative place).
 #pragma once
 
+#include "FloatToByte.h"
 #include "PixelFormat.h"
 
 #include <cstdint>
@@ -32,8 +33,8 @@ private:
     double NewMax(int d, int o) const;
     void BuildMaxTable();
 #if defined(__SSE2__) && !defined(QEL_COLOUR_SCALAR)
-    // Saturates the pixels four at a time; returns how many it did.
-    int SaturateFours(uint32_t* pixels, int count) const;
+    // Four pixels, their channels in 32-bit lanes, saturated and packed.
+    __m128i SaturateFour(__m128i r, __m128i g, __m128i b) const;
 #endif
 
     int32_t m_nSpread[256];
