@@ -16,7 +16,7 @@ emu_log="$build/demo-emulator.log"
 "$runner" "$prefix" "$build/bin/QelPrinterEmu.exe" --tcp "$address:$port" --idle 60 \
     --stop-file "Z:${stop_file//\//\\}" </dev/null > >(tee "$emu_log") 2>&1 &
 emu=$!
-trap 'touch "$stop_file"; wait $emu 2>/dev/null || true' EXIT
+trap 'touch "$stop_file"; wait $emu 2>/dev/null || true; WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true' EXIT
 # The first run also boots the Wine prefix; wait until the printer listens.
 for _ in $(seq 120); do
     grep -q serving "$emu_log" && break
