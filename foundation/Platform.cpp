@@ -1,11 +1,10 @@
 #include "Platform.h"
+#include "PrinterKeyPath.h"
 #include "Registry.h"
 
 #include <cwchar>
 
 namespace {
-
-const WCHAR kPrintersKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers";
 
 template <typename Fn>
 Fn LookUp(LPCWSTR module, LPCSTR name)
@@ -177,12 +176,10 @@ LPWSTR GetDriverDirectory(LPWSTR out, BOOL withVersion)
 LPWSTR GetSpoolDirectory(LPCWSTR printerName, LPWSTR out)
 {
     WCHAR defaultDir[128], printerDir[128] = L"";
-    ReadPrinterText(kPrintersKey, L"DefaultSpoolDirectory", defaultDir, 128);
-    if (printerName) {
-        WCHAR subKey[512];
-        if (swprintf(subKey, 512, L"%ls\\%ls", kPrintersKey, printerName) > 0)
-            ReadPrinterText(subKey, L"SpoolDirectory", printerDir, 128);
-    }
+    ReadPrinterText(PRINTERS_KEY, L"DefaultSpoolDirectory", defaultDir, 128);
+    WCHAR subKey[PRINTER_KEY_PATH_ROOM];
+    if (printerName && BuildKeyPath(subKey, PRINTERS_KEY, printerName, L"", ERROR_INVALID_PRINTER_NAME))
+        ReadPrinterText(subKey, L"SpoolDirectory", printerDir, 128);
     wcscpy(out, printerDir[0] ? printerDir : defaultDir);
     return out;
 }
