@@ -369,9 +369,7 @@ BOOL CCalibrateDlg::TakeValues(BOOL bReport)
 
 void CCalibrateDlg::ShowError(DWORD code)
 {
-    WCHAR label[MESSAGE_ROOM];
-    lstrcpynW(label, m_translater.Translate(L"Error code"), MESSAGE_ROOM);
     WCHAR text[MESSAGE_ROOM] = L"";
-    FormatErrorText(code, label, text, MESSAGE_ROOM);
+    FormatErrorText(code, m_translater.Translate(L"Error code"), text, MESSAGE_ROOM);
     MessageBoxW(m_hWnd, text, m_cmdInfo.m_strPrinter.c_str(), MB_OK | MB_ICONSTOP);
 }

@@ -1,7 +1,10 @@
 #include "ChartLanguage.h"
 
+#include <cwchar>
+
 #include "ChartResource.h"
 #include "LanguageFile.h"
+#include "TextCopy.h"
 
 DWORD ChooseLanguageNumber(DWORD commandLineNumber, DWORD uiLanguageNumber)
 {
@@ -22,22 +25,17 @@ UINT LanguageResourceId(DWORD languageNumber)
     }
 }
 
-static size_t AppendCut(LPWSTR out, size_t used, size_t cchOut, LPCWSTR text)
-{
-    while (*text && used + 1 < cchOut)
-        out[used++] = *text++;
-    out[used] = L'\0';
-    return used;
-}
-
-BOOL FormatChartTitle(LPCWSTR toolName, LPCWSTR version, LPWSTR out, size_t cchOut)
+BOOL FormatChartTitle(LPCWSTR toolName, LPCWSTR version, LPWSTR out, DWORD cchOut)
 {
     if (!toolName || !version || !out || cchOut == 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    size_t used = AppendCut(out, 0, cchOut, toolName);
-    used = AppendCut(out, used, cchOut, L"    v");
-    AppendCut(out, used, cchOut, version);
+    const LPCWSTR parts[3] = {toolName, L"    v", version};
+    DWORD used = 0;
+    for (LPCWSTR part : parts) {
+        CopyTextCut(out + used, cchOut - used, part);
+        used += static_cast<DWORD>(wcslen(out + used));
+    }
     return TRUE;
 }

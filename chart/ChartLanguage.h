@@ -10,7 +10,7 @@
 #define CHART_TOOL_NAME L"Vornex Print Position Calibrate Tool"
 
 // Room of the dialog title, terminator included.
-const size_t CHART_TITLE_ROOM = 128;
+const DWORD CHART_TITLE_ROOM = 128;
 
 // The command line's number when it is 1 to 9, else the user's UI language
 // number (given, so that every case can be checked).
@@ -23,4 +23,4 @@ UINT LanguageResourceId(DWORD languageNumber);
 // "<tool name>    v<version>", cut to the room of out (cchOut characters,
 // terminator included). FALSE with ERROR_INVALID_PARAMETER when an argument
 // is missing or cchOut is 0.
-BOOL FormatChartTitle(LPCWSTR toolName, LPCWSTR version, LPWSTR out, size_t cchOut);
+BOOL FormatChartTitle(LPCWSTR toolName, LPCWSTR version, LPWSTR out, DWORD cchOut);

@@ -3,32 +3,13 @@
 #include "ColorError.h"
 #include "ColorPipeline.h"
 #include "FloatToByte.h"
+#include "NewArray.h"
+#include "TableInterpolation.h"
 #include "ZbResize.h"
 
 #include <climits>
 #include <cstring>
 #include <memory>
-#include <new>
-
-namespace {
-
-// Reads table at the real position x: the two entries around it, weighted.
-// The position's integer part wraps into the table as its low byte.
-struct Interpolation {
-    unsigned i0, i1;
-    float f;
-};
-
-Interpolation Locate(float x)
-{
-    Interpolation at;
-    at.i0 = FloatToByte(x);
-    at.f = x - (float)at.i0;
-    at.i1 = at.i0 == 255 ? 255 : at.i0 + 1;
-    return at;
-}
-
-} // namespace
 
 CColorFlow::CColorFlow()
     : m_bTablesValid(0), m_bySharpenLevel(0), m_cSaturation(0), m_byOutput{}, m_fWorking{}, m_dwLastError(0)
@@ -109,20 +90,16 @@ bool CColorFlow::RebuildTables()
     if (const float* lutCurves = m_Lut.Curves()) {
         for (int i = 0; i < 3; i++) {
             const float* curve = lutCurves + 256 * i;
-            for (int j = 0; j < 256; j++) {
-                const Interpolation at = Locate(m_fWorking[i][j]);
-                m_fWorking[i][j] = (1.0f - at.f) * curve[at.i0] + at.f * curve[at.i1];
-            }
+            for (int j = 0; j < 256; j++)
+                m_fWorking[i][j] = InterpolateTable(curve, m_fWorking[i][j]);
         }
     }
 
     if (const float* channelTables = m_Lut.ChannelTables()) {
         for (int k = 0; k < 3; k++) {
             const uint8_t* shift = m_Adjust.ShiftTable(k);
-            for (int j = 0; j < 256; j++) {
-                const Interpolation at = Locate(channelTables[256 * k + j]);
-                m_byOutput[k][j] = FloatToByte((1.0f - at.f) * (float)shift[at.i0] + at.f * (float)shift[at.i1]);
-            }
+            for (int j = 0; j < 256; j++)
+                m_byOutput[k][j] = FloatToByte(InterpolateTable(shift, channelTables[256 * k + j]));
         }
         if (m_Lut.Channels() == 4) {
             for (int j = 0; j < 256; j++)
@@ -162,7 +139,7 @@ bool CColorFlow::ColorConvert(const ImageRef& src, uint8_t* dst, int dstRows, in
         // The resized image is BGR24 with a stride of three bytes a column.
         size_t bytes;
         if (dstCols <= INT_MAX / 3 && MulSize((size_t)dstRows, (size_t)dstCols, &bytes) && MulSize(bytes, 3, &bytes))
-            resized.reset(new (std::nothrow) uint8_t[bytes]);
+            resized = NewArray<uint8_t>(bytes);
         if (!resized)
             return Fail(ERROR_OUTOFMEMORY);
         image = {resized.get(), dstRows, dstCols, dstCols * 3, COLOR_FMT_BGR24};

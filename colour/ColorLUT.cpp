@@ -3,6 +3,7 @@
 #include "ColorError.h"
 #include "ZbFileIO.h"
 
+#include <cstring>
 #include <new>
 
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ != __ORDER_LITTLE_ENDIAN__
@@ -160,13 +161,7 @@ bool CColorLUT::LoadFromStream(CZbIO* stream, uint32_t size)
     if (stream->lpVtbl->Read(stream, &raw[5], 11) != 11)
         return Fail(ERROR_INVALID_DATA);
     LutFileHeader header;
-    header.hasCurves = raw[0];
-    header.hasChannelTables = raw[1];
-    header.hasGrid = raw[2];
-    header.channels = raw[3];
-    header.gridPoints = raw[4];
-    for (int i = 0; i < 11; i++)
-        header.reserved[i] = raw[5 + i];
+    std::memcpy(&header, raw, sizeof header);
 
     // A grid must have a spacing the conversion can step and at most the
     // four channels it interpolates; this also bounds what the header can

@@ -4,11 +4,11 @@
 #include "DarkImage.h"
 #include "DirectMapper.h"
 #include "GridMapper.h"
+#include "NewArray.h"
 #include "PackedPixel.h"
 
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -97,8 +97,8 @@ uint32_t RunColorPipeline(const PipelineSetup& setup, const ImageRef& image, uin
     const size_t rowCount = setup.sharpen ? 3 : 1;
     size_t units;
     std::unique_ptr<uint32_t[]> buffers;
-    if (MulSize((size_t)cols, rowCount, &units) && units <= SIZE_MAX / sizeof(uint32_t))
-        buffers.reset(new (std::nothrow) uint32_t[units]);
+    if (MulSize((size_t)cols, rowCount, &units))
+        buffers = NewArray<uint32_t>(units);
     if (!buffers)
         return ERROR_OUTOFMEMORY;
     if (setup.sharpen && !setup.sharpen->Prepare((uint32_t)cols))

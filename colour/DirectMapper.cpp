@@ -2,19 +2,15 @@
 
 #include "FloatToByte.h"
 #include "PackedPixel.h"
+#include "TableInterpolation.h"
 
 CDirectMapper::CDirectMapper(const float (*working)[256], const uint8_t (*output)[256])
 {
     for (int channel = 0; channel < 3; channel++) {
         // R feeds plane 2, G plane 1, B plane 0 (cyan, magenta, yellow).
         const uint8_t* table = output[2 - channel];
-        for (int j = 0; j < 256; j++) {
-            const float y = 255.0f - working[channel][j];
-            const unsigned i0 = FloatToByte(y);
-            const float f = y - (float)i0;
-            const unsigned i1 = i0 == 255 ? 255 : i0 + 1;
-            m_byTable[channel][j] = FloatToByte((float)table[i0] * (1.0f - f) + (float)table[i1] * f);
-        }
+        for (int j = 0; j < 256; j++)
+            m_byTable[channel][j] = FloatToByte(InterpolateTable(table, 255.0f - working[channel][j]));
     }
 }
 

@@ -3,13 +3,13 @@
 #include "ColorError.h"
 #include "ErrorDiffusion.h"
 #include "GreyLevel.h"
+#include "NewArray.h"
 #include "ResinFilter.h"
 #include "TableCal.h"
 #include "ZbResize.h"
 
 #include <cstring>
 #include <memory>
-#include <new>
 
 namespace {
 
@@ -25,19 +25,6 @@ void ThresholdMap(uint8_t* map, uint8_t threshold)
 {
     for (int i = 0; i < 256; i++)
         map[i] = i < threshold ? 0 : 255;
-}
-
-// Allocates count elements, or leaves the pointer empty when count is 0;
-// false when the memory (or the size itself) is not to be had.
-template <class T>
-bool Allocate(std::unique_ptr<T[]>& buffer, size_t count)
-{
-    if (count == 0)
-        return true;
-    if (count > SIZE_MAX / sizeof(T))
-        return false;
-    buffer.reset(new (std::nothrow) T[count]);
-    return buffer != nullptr;
 }
 
 } // namespace
@@ -118,10 +105,10 @@ bool CResinCvt::Convert(const ImageRef& src, uint8_t* dst, int dstRows, int dstC
     if (!MulSize(cols, (size_t)FilterRows(), &filterBytes))
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     const size_t diffusionUnits = m_bDiffusion ? 2 * (cols + 5) : 0;
-    std::unique_ptr<uint8_t[]> workBuffer, filterBuffer;
-    std::unique_ptr<int16_t[]> diffusionBuffer;
-    if (!Allocate(workBuffer, workBytes) || !Allocate(filterBuffer, filterBytes) ||
-        !Allocate(diffusionBuffer, diffusionUnits))
+    const std::unique_ptr<uint8_t[]> workBuffer = NewArray<uint8_t>(workBytes);
+    const std::unique_ptr<uint8_t[]> filterBuffer = NewArray<uint8_t>(filterBytes);
+    const std::unique_ptr<int16_t[]> diffusionBuffer = NewArray<int16_t>(diffusionUnits);
+    if (!workBuffer || !filterBuffer || !diffusionBuffer)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
 
     uint8_t* work = greyTarget ? dst : workBuffer.get();

@@ -2,8 +2,7 @@
 
 #include "ColorError.h"
 #include "GreyLevel.h"
-
-#include <new>
+#include "NewArray.h"
 
 namespace {
 
@@ -22,12 +21,9 @@ size_t NearestIndex(int i, double ratio, int sourceCount)
 
 } // namespace
 
-size_t* ZbResize::BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel)
+std::unique_ptr<size_t[]> ZbResize::BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel)
 {
-    size_t* maps = nullptr;
-    size_t count = (size_t)dstCols + (size_t)dstRows, bytes;
-    if (MulSize(count, sizeof(size_t), &bytes))
-        maps = new (std::nothrow) size_t[count];
+    std::unique_ptr<size_t[]> maps = NewArray<size_t>((size_t)dstCols + (size_t)dstRows);
     if (!maps) {
         m_dwError = ERROR_NOT_ENOUGH_MEMORY;
         return nullptr;
@@ -45,17 +41,16 @@ template <class Copy>
 bool ZbResize::Resample(const ImageRef& src, size_t srcStep, uint8_t* dst, int dstRows, int dstCols, int dstStride,
                         size_t dstStep, Copy copy)
 {
-    size_t* maps = BuildMaps(src, dstRows, dstCols, srcStep);
+    const std::unique_ptr<size_t[]> maps = BuildMaps(src, dstRows, dstCols, srcStep);
     if (!maps)
         return false;
-    const size_t* rowMap = maps + dstCols;
+    const size_t* rowMap = maps.get() + dstCols;
     for (int i = 0; i < dstRows; i++) {
         const uint8_t* srcRow = src.data + rowMap[i];
         uint8_t* d = dst + (size_t)i * (size_t)dstStride;
         for (int j = 0; j < dstCols; j++, d += dstStep)
             copy(srcRow + maps[j], d);
     }
-    delete[] maps;
     return true;
 }
 

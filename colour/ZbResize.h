@@ -5,6 +5,7 @@
 #include "PixelFormat.h"
 
 #include <cstdint>
+#include <memory>
 
 class ZbResize {
 public:
@@ -24,7 +25,7 @@ public:
 private:
     // Both index maps in one allocation: dstCols column offsets in bytes
     // (source column x bytesPerPixel), then dstRows row offsets in bytes.
-    size_t* BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel);
+    std::unique_ptr<size_t[]> BuildMaps(const ImageRef& src, int dstRows, int dstCols, size_t bytesPerPixel);
     // Walks the destination, handing copy the nearest source pixel and the
     // destination pixel of every position.
     template <class Copy>

@@ -65,7 +65,7 @@ bool Queries(CUsbLink& link, const char* how)
     int remain = 0, origin = 0;
     DWORD r3 = cmd.GetRibbonInfo(&type, &remain, &origin, ribbonText);
     printf("[%s] firmware \"%s\" (%lu), serial \"%s\" (%lu)\n", how, firmware, r1, serial, r2);
-    printf("[%s] ribbon %s (type %u), %d of %d left, \"%s\" (%lu)\n", how, type < 5 ? kRibbonNames[type] : "unknown",
+    printf("[%s] ribbon %s (type %u), %d of %d left, \"%s\" (%lu)\n", how, type < ARRAYSIZE(kRibbonNames) ? kRibbonNames[type] : "unknown",
            type, remain, origin, ribbonText, r3);
     return r1 == 0 && r2 == 0 && r3 == 0;
 }
@@ -100,13 +100,14 @@ bool ByPrinterName(LPCWSTR address, DWORD port)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3) {
+    wchar_t* portEnd = nullptr;
+    DWORD port = argc < 3 ? 0 : wcstoul(argv[2], &portEnd, 10);
+    if (argc < 3 || *portEnd != L'\0' || port == 0 || port > 0xFFFF) {
         fprintf(stderr, "usage: QelDemo <IP address> <TCP port>\n");
         return 2;
     }
     setvbuf(stdout, nullptr, _IONBF, 0);
     LPCWSTR address = argv[1];
-    DWORD port = wcstoul(argv[2], nullptr, 10);
     printf("[host] OS version code %u\n", GetOSVersionCode());
     bool ok = RawExchange(address, port);
     ok = ByIpAddress(address, port) && ok;

@@ -96,8 +96,8 @@ BOOL ReadFileToVirtualMemory(LPCWSTR path, LPVOID* memoryOut, DWORD* sizeOut)
         error = ERROR_INVALID_PARAMETER;
         goto done;
     }
-    file = OpenForReading(path);
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeWithin(file, MAXDWORD, &size)) {
+    file = OpenForReadingWithin(path, MAXDWORD, &size);
+    if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         goto done;
     }

@@ -87,8 +87,8 @@ DWORD ReadBitmapFile(LPCWSTR path, BitmapImage* image)
         result = ERROR_INVALID_PARAMETER;
         goto done;
     }
-    file = OpenForReading(path);
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeWithin(file, BITMAP_FILE_LIMIT, &fileSize)) {
+    file = OpenForReadingWithin(path, BITMAP_FILE_LIMIT, &fileSize);
+    if (file == INVALID_HANDLE_VALUE) {
         result = GetLastError();
         goto done;
     }

@@ -21,6 +21,18 @@ BOOL GetFileSizeWithin(HANDLE file, DWORD limit, DWORD* size)
     return TRUE;
 }
 
+HANDLE OpenForReadingWithin(LPCWSTR path, DWORD limit, DWORD* size)
+{
+    HANDLE file = OpenForReading(path);
+    if (file != INVALID_HANDLE_VALUE && !GetFileSizeWithin(file, limit, size)) {
+        DWORD error = GetLastError();
+        CloseHandle(file);
+        SetLastError(error);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
+}
+
 BOOL ReadFully(HANDLE file, void* buffer, DWORD size)
 {
     BYTE* at = static_cast<BYTE*>(buffer);
@@ -37,6 +49,12 @@ BOOL ReadFully(HANDLE file, void* buffer, DWORD size)
         size -= got;
     }
     return TRUE;
+}
+
+BOOL WriteFully(HANDLE file, const void* data, DWORD size)
+{
+    DWORD written = 0;
+    return size == 0 || (WriteFile(file, data, size, &written, nullptr) && written == size);
 }
 
 BOOL ReadAnsiText(HANDLE file, LPWSTR* text, DWORD* cch, BYTE** bytes, DWORD* cbBytes)

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <new>
 
 namespace {
 
@@ -56,12 +55,6 @@ bool LookUpNames(BYTE code, HeatTableName* names)
     return false;
 }
 
-BOOL WriteBytes(HANDLE file, const void* data, DWORD size)
-{
-    DWORD written = 0;
-    return size == 0 || (WriteFile(file, data, size, &written, nullptr) && written == size);
-}
-
 DWORD TableValue(const BYTE* table, DWORD index, DWORD elementSize)
 {
     if (elementSize == 1)
@@ -90,14 +83,14 @@ void AppendTextBlock(LPCWSTR path, LPCSTR sectionLine, const BYTE* table, DWORD 
             chunk[used++] = '\n';
         // Room for one more value, its line feed and the closing line feeds.
         if (used > int(TEXT_CHUNK) - 16) {
-            ok = WriteBytes(file, chunk, DWORD(used));
+            ok = WriteFully(file, chunk, DWORD(used));
             used = 0;
         }
     }
     memcpy(chunk + used, "\n\n\n", 3);
     used += 3;
     if (ok)
-        WriteBytes(file, chunk, DWORD(used));
+        WriteFully(file, chunk, DWORD(used));
     CloseHandle(file);
 }
 
@@ -130,6 +123,19 @@ LPCWSTR FindBodyEnd(LPCWSTR body)
         if (at == body || at[-1] == L'\n')
             return at == body ? at : at - 1;
     return body + wcslen(body);
+}
+
+// Reads a whole 8-bit text file; *text is freed by the caller with delete[].
+BOOL ReadTextFile(LPCWSTR fileName, LPWSTR* text, DWORD* cch)
+{
+    HANDLE file = OpenForReading(fileName);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BOOL read = ReadAnsiText(file, text, cch);
+    DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return read;
 }
 
 bool IsWhiteSpaceOnly(LPCWSTR text)
@@ -171,7 +177,7 @@ DWORD DumpHeatTable(BYTE panelCode, const void* table, DWORD count, DWORD elemen
     if (file == INVALID_HANDLE_VALUE) {
         result = GetLastError();
     } else {
-        if (!WriteBytes(file, table, count * elementSize))
+        if (!WriteFully(file, table, count * elementSize))
             result = GetLastError();
         if (!CloseHandle(file) && result == ERROR_SUCCESS)
             result = GetLastError();
@@ -189,12 +195,7 @@ DWORD ReadSectionText(LPCWSTR sectionName, LPWSTR out, DWORD outRoom, LPCWSTR fi
     LPCWSTR body = nullptr, end = nullptr;
     if (!sectionName || !out || outRoom == 0 || !fileName)
         return 0;
-    HANDLE file = OpenForReading(fileName);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    BOOL read = ReadAnsiText(file, &text, &cch);
-    CloseHandle(file);
-    if (!read)
+    if (!ReadTextFile(fileName, &text, &cch))
         return 0;
     body = FindSectionBody(text, sectionName);
     if (body) {
@@ -211,38 +212,31 @@ DWORD ReadSectionText(LPCWSTR sectionName, LPWSTR out, DWORD outRoom, LPCWSTR fi
 BOOL ReadTxtTable(LPCWSTR szFileName, LPCWSTR szSectionName, BYTE* table, DWORD tableBytes, DWORD* countOut)
 {
     BOOL ok = FALSE;
-    DWORD error = ERROR_SUCCESS, size = 0, count = 0, copied = 0;
-    WCHAR* text = nullptr;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_SUCCESS, cch = 0, count = 0;
+    LPWSTR text = nullptr;
+    LPCWSTR body = nullptr;
     DebugTrace(L"ReadTxtTable(1), szFileName = \"%ls\",\n szSectionName = \"%ls\",\n", szFileName, szSectionName);
     if (!szFileName || !szSectionName || (!table && tableBytes > 0)) {
         error = ERROR_INVALID_PARAMETER;
         goto done;
     }
-    file = OpenForReading(szFileName);
-    if (file == INVALID_HANDLE_VALUE || !GetFileSizeWithin(file, TEXT_FILE_LIMIT, &size)) {
+    if (!ReadTextFile(szFileName, &text, &cch)) {
         error = GetLastError();
         goto done;
     }
-    CloseHandle(file);
-    file = INVALID_HANDLE_VALUE;
-    if (size == 0) {
+    if (cch == 0) {
         error = ERROR_HANDLE_EOF;
         goto done;
     }
-    text = new (std::nothrow) WCHAR[size + 1];
-    if (!text) {
-        error = ERROR_NOT_ENOUGH_MEMORY;
-        goto done;
-    }
-    copied = ReadSectionText(szSectionName, text, size, szFileName);
-    text[copied] = L'\0';
     if (table)
         memset(table, 0, tableBytes);
 
+    body = FindSectionBody(text, szSectionName);
+    if (body)
+        text[FindBodyEnd(body) - text] = L'\0';
     // A body of blanks and line feeds holds no value, as an empty one.
-    if (!IsWhiteSpaceOnly(text)) {
-        LPCWSTR at = text;
+    if (body && !IsWhiteSpaceOnly(body)) {
+        LPCWSTR at = body;
         for (;;) {
             WCHAR* end = nullptr;
             long value = wcstol(at, &end, 10);
@@ -267,8 +261,6 @@ BOOL ReadTxtTable(LPCWSTR szFileName, LPCWSTR szSectionName, BYTE* table, DWORD 
     }
     ok = TRUE;
 done:
-    if (file != INVALID_HANDLE_VALUE)
-        CloseHandle(file);
     delete[] text;
     DebugTrace(L"ReadTxtTable(2), count = %d, ok = %d,\n", count, ok);
     if (!ok)

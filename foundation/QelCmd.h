@@ -202,10 +202,16 @@ private:
     // Asks "Dzt" every pollMs while the printer says busy; a failed query
     // counts as idle. 0, or ERROR_TIMEOUT when the printer stays busy.
     DWORD PollWhileBusy(DWORD pollMs);
-    // Opens both magnetic jobs: checks the record, waits until idle, then
-    // asks for a task. Gives 87 or the wait's error (no task asked), or 0
-    // with *taskResult the task request's result.
-    DWORD BeginMagTask(const MagTrackData* record, int* taskId, DWORD* taskResult);
+    // Runs one magnetic job: checks the record, waits until idle, opens a
+    // task, runs the read steps into readInto (or, without it, the write
+    // steps of record) and closes the task. Gives 87 or the wait's error (no
+    // task asked), else the job's first failure.
+    DWORD RunMagTask(const MagTrackData* record, MagTrackData* readInto);
+    // A job that goes on after a failed step reports the first one.
+    static void KeepFirstFailure(DWORD* first, DWORD result);
+    // The steps inside the task; *first keeps the job's first failure.
+    void ReadMagSteps(MagTrackData* record, DWORD* first);
+    void WriteMagSteps(const MagTrackData* record, DWORD* first);
     BOOL IsTextReply() const;
     // Copies the reply text, bounded by the bytes read, into out (room bytes,
     // always terminated); gives the length copied.

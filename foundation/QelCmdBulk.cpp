@@ -163,9 +163,7 @@ DWORD CQelCmd::SendPrintingEnergy(signed char kind)
     for (size_t i = 0; i < count; ++i) {
         char value[kParamRoom];
         FormatNumberParam(value, m_EnergyTable.value[steps[i].entry]);
-        DWORD result = DoCommand(steps[i].command, steps[i].panel, "=", value);
-        if (first == ERROR_SUCCESS)
-            first = result;
+        KeepFirstFailure(&first, DoCommand(steps[i].command, steps[i].panel, "=", value));
     }
     WriteLog(1, L"==>SendPrintingEnergy():: return = %d, m_dwRecvResponse = %d,\n\n", first, m_dwRecvResponse);
     SetLastError(first == ERROR_SUCCESS ? savedError : first);

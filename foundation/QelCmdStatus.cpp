@@ -1,8 +1,9 @@
 #include "QelCmd.h"
 
+#include "TextCopy.h"
+
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 
 namespace {
 
@@ -24,14 +25,13 @@ const DWORD kRestartPollMs = 500;
 
 const LPCSTR kTrackNumbers[3] = {"1", "2", "3"};
 
-// A job reports the first of its steps that failed.
-void KeepFirstFailure(DWORD* first, DWORD result)
+} // namespace
+
+void CQelCmd::KeepFirstFailure(DWORD* first, DWORD result)
 {
     if (*first == ERROR_SUCCESS)
         *first = result;
 }
-
-} // namespace
 
 DWORD CQelCmd::DeviceStatusError(BYTE strict) const
 {
@@ -189,39 +189,24 @@ DWORD CQelCmd::PollWhileBusy(DWORD pollMs)
     return ERROR_SUCCESS;
 }
 
-DWORD CQelCmd::BeginMagTask(const MagTrackData* record, int* taskId, DWORD* taskResult)
+DWORD CQelCmd::RunMagTask(const MagTrackData* record, MagTrackData* readInto)
 {
+    DWORD savedError = GetLastError();
     if (!record) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return ERROR_INVALID_PARAMETER;
     }
     // A printer that is not ready gets no task.
-    DWORD error = WaitBusy(kMagWaitIntervalMs, 1, 0);
-    if (error == ERROR_SUCCESS)
-        *taskResult = TaskStart(taskId);
-    return error;
-}
-
-DWORD CQelCmd::ReadMagTracks(MagTrackData* record)
-{
-    DWORD savedError = GetLastError();
-    DWORD first = ERROR_SUCCESS;
-    int taskId = 0;
-    DWORD refused = BeginMagTask(record, &taskId, &first);
+    DWORD refused = WaitBusy(kMagWaitIntervalMs, 1, 0);
     if (refused != ERROR_SUCCESS)
         return refused;
 
-    KeepFirstFailure(&first, DoCommand("Rdc"));
-    Sleep(kMagStartPauseMs);
-    KeepFirstFailure(&first, PollWhileBusy(kMagPollMs));
-    for (DWORD track = 0; track < 3; ++track) {
-        if (!(record->byTrackMask & (1u << track)))
-            continue;
-        DWORD result = DoCommand("Dcz", kTrackNumbers[track]);
-        KeepFirstFailure(&first, result);
-        if (result == ERROR_SUCCESS && IsTextReply())
-            CopyReplyText(record->szTrack[track], QEL_TRACK_SIZE);
-    }
+    int taskId = 0;
+    DWORD first = TaskStart(&taskId);
+    if (readInto)
+        ReadMagSteps(readInto, &first);
+    else
+        WriteMagSteps(record, &first);
     // The task opened above is closed whatever happened in between.
     KeepFirstFailure(&first, TaskEnd(taskId));
 
@@ -229,54 +214,65 @@ DWORD CQelCmd::ReadMagTracks(MagTrackData* record)
     return first;
 }
 
+DWORD CQelCmd::ReadMagTracks(MagTrackData* record)
+{
+    return RunMagTask(record, record);
+}
+
 DWORD CQelCmd::WriteMagTracks(const MagTrackData* record)
 {
-    DWORD savedError = GetLastError();
-    DWORD first = ERROR_SUCCESS;
-    int taskId = 0;
-    DWORD refused = BeginMagTask(record, &taskId, &first);
-    if (refused != ERROR_SUCCESS)
-        return refused;
+    return RunMagTask(record, NULL);
+}
 
-    KeepFirstFailure(&first, DoCommand("Scc", record->byCoercivity == 1 ? "g" : "d"));
-    KeepFirstFailure(&first, DoCommand("Scg", "1", "1"));
-    KeepFirstFailure(&first, DoCommand("Scg", "2", "1"));
-    KeepFirstFailure(&first, DoCommand("Scg", "3", "1"));
+void CQelCmd::ReadMagSteps(MagTrackData* record, DWORD* first)
+{
+    KeepFirstFailure(first, DoCommand("Rdc"));
+    Sleep(kMagStartPauseMs);
+    KeepFirstFailure(first, PollWhileBusy(kMagPollMs));
+    for (DWORD track = 0; track < 3; ++track) {
+        if (!(record->byTrackMask & (1u << track)))
+            continue;
+        DWORD result = DoCommand("Dcz", kTrackNumbers[track]);
+        KeepFirstFailure(first, result);
+        if (result == ERROR_SUCCESS && IsTextReply())
+            CopyReplyText(record->szTrack[track], QEL_TRACK_SIZE);
+    }
+}
+
+void CQelCmd::WriteMagSteps(const MagTrackData* record, DWORD* first)
+{
+    KeepFirstFailure(first, DoCommand("Scc", record->byCoercivity == 1 ? "g" : "d"));
+    KeepFirstFailure(first, DoCommand("Scg", "1", "1"));
+    KeepFirstFailure(first, DoCommand("Scg", "2", "1"));
+    KeepFirstFailure(first, DoCommand("Scg", "3", "1"));
     for (DWORD track = 0; track < 3; ++track) {
         if (!(record->byTrackMask & (1u << track)))
             continue;
         DWORD length = record->byLength[track] < QEL_TRACK_SIZE ? record->byLength[track] : QEL_TRACK_SIZE;
         char lengthText[8];
         snprintf(lengthText, sizeof(lengthText), "%d", static_cast<int>(length));
-        KeepFirstFailure(&first, DoCommand("Xci", lengthText, kTrackNumbers[track], NULL, NULL,
-                                           reinterpret_cast<const BYTE*>(record->szTrack[track]), length));
+        KeepFirstFailure(first, DoCommand("Xci", lengthText, kTrackNumbers[track], NULL, NULL,
+                                          reinterpret_cast<const BYTE*>(record->szTrack[track]), length));
     }
     Sleep(kMagSettlePauseMs);
-    if (first == ERROR_SUCCESS) {
-        KeepFirstFailure(&first, DoCommand("Rxc"));
-        Sleep(kMagStartPauseMs);
-        CPollBound bound(QEL_POLL_MAX_ROUNDS, QEL_POLL_LIMIT_MS);
-        while (IsBusy()) {
-            if (!bound.Next(kMagPollMs)) {
-                KeepFirstFailure(&first, ERROR_TIMEOUT);
-                break;
-            }
+    if (*first != ERROR_SUCCESS)
+        return;
+    KeepFirstFailure(first, DoCommand("Rxc"));
+    Sleep(kMagStartPauseMs);
+    CPollBound bound(QEL_POLL_MAX_ROUNDS, QEL_POLL_LIMIT_MS);
+    while (IsBusy()) {
+        if (!bound.Next(kMagPollMs)) {
+            KeepFirstFailure(first, ERROR_TIMEOUT);
+            break;
         }
     }
-    KeepFirstFailure(&first, TaskEnd(taskId));
-
-    SetLastError(first == ERROR_SUCCESS ? savedError : first);
-    return first;
 }
 
 void CQelCmd::SetJobInfo(LPCWSTR printerName, DWORD splJobId, LPCWSTR jobText)
 {
-    const size_t room = sizeof(szPrinterName) / sizeof(szPrinterName[0]);
-    wcsncpy(szPrinterName, printerName ? printerName : L"", room - 1);
-    szPrinterName[room - 1] = L'\0';
+    CopyTextCut(szPrinterName, ARRAYSIZE(szPrinterName), printerName);
     dwSplJobId = splJobId;
-    wcsncpy(m_szJobText, jobText ? jobText : L"", room - 1);
-    m_szJobText[room - 1] = L'\0';
+    CopyTextCut(m_szJobText, ARRAYSIZE(m_szJobText), jobText);
 }
 
 void CQelCmd::SetExtraValues(WORD w, DWORD dw, ULONGLONG qw1, ULONGLONG qw2)

@@ -17,12 +17,6 @@ DWORD AnsiLength(LPCWSTR text, DWORD count)
     return DWORD(WideCharToMultiByte(CP_ACP, 0, text, int(count), nullptr, 0, nullptr, nullptr));
 }
 
-BOOL WriteAll(HANDLE file, const BYTE* data, DWORD size)
-{
-    DWORD written = 0;
-    return size == 0 || (WriteFile(file, data, size, &written, nullptr) && written == size);
-}
-
 // Writes the two parts to a new file beside fileName and puts it in its place,
 // so that a failed write leaves the old file whole.
 DWORD WriteReplacement(LPCWSTR fileName, const BYTE* head, DWORD headSize, const BYTE* tail, DWORD tailSize)
@@ -38,7 +32,7 @@ DWORD WriteReplacement(LPCWSTR fileName, const BYTE* head, DWORD headSize, const
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
     } else {
-        BOOL ok = WriteAll(file, head, headSize) && WriteAll(file, tail, tailSize);
+        BOOL ok = WriteFully(file, head, headSize) && WriteFully(file, tail, tailSize);
         if (!ok)
             error = GetLastError();
         CloseHandle(file);

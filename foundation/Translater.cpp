@@ -1,6 +1,7 @@
 #include "Translater.h"
 #include "Platform.h"
 #include "TextCopy.h"
+#include "Utilities.h"
 
 #include <commctrl.h>
 
@@ -136,15 +137,12 @@ BOOL CTranslater::SetLanguageFile(LPCWSTR path)
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    HANDLE file = CreateFileW(m_szLangFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    if (!IsFileReadable(m_szLangFile)) {
         DWORD error = GetLastError();
         DebugTrace(L"CTranslater::SetLanguageFile(2), CreateFile() error = %d,\n", error);
         SetLastError(error);
         return FALSE;
     }
-    CloseHandle(file);
     return TRUE;
 }
 

@@ -595,14 +595,15 @@ DWORD CUsbLink::SingleWrite(HANDLE& handle, const BYTE* buffer, DWORD length, DW
         goto done;
     }
 
-    ResetRecord(overlapped);
-    WriteLog(3, L"CUsbLink::SingleWrite, before WriteFile(hPipeW=%d), dwLen = %d, dwTimeOut = %d, lpOutData = 0x%08X\n",
-             LogInt(handle), left, timeOut, LogHex(data));
-    if (WriteFile(handle, data, left, &got, &overlapped)) {
-        *bytesWritten = Smaller(got, left);
-        goto done;
-    }
+    // Each pass writes what the previous ones left.
     for (;;) {
+        ResetRecord(overlapped);
+        WriteLog(3, L"CUsbLink::SingleWrite, before WriteFile(hPipeW=%d), dwLen = %d, dwTimeOut = %d, lpOutData = 0x%08X\n",
+                 LogInt(handle), left, timeOut, LogHex(data));
+        if (WriteFile(handle, data, left, &got, &overlapped)) {
+            *bytesWritten += Smaller(got, left);
+            goto done;
+        }
         error = GetLastError();
         if (error != ERROR_IO_PENDING) {
             WriteLog(3, L"CUsbLink::SingleWrite, WriteFile return not ERROR_IO_PENDING, GetLastError = %d,\n", error);
@@ -639,13 +640,6 @@ DWORD CUsbLink::SingleWrite(HANDLE& handle, const BYTE* buffer, DWORD length, DW
             ++retries;
         data += got;
         left -= got;
-        ResetRecord(overlapped);
-        WriteLog(3, L"CUsbLink::SingleWrite, before WriteFile(hPipeW=%d), dwLen = %d, dwTimeOut = %d, lpOutData = 0x%08X\n",
-                 LogInt(handle), left, timeOut, LogHex(data));
-        if (WriteFile(handle, data, left, &got, &overlapped)) {
-            *bytesWritten += Smaller(got, left);
-            goto done;
-        }
     }
 
 done:

@@ -18,8 +18,6 @@
 namespace {
 
 const WCHAR kEnumUsbKey[] = L"SYSTEM\\CurrentControlSet\\Enum\\USB";
-const WCHAR kPrinterClassKey[] =
-    L"SYSTEM\\CurrentControlSet\\Control\\DeviceClasses\\{28d78fad-5a12-11d1-ae5b-0000f803a8c2}";
 const WCHAR kDeviceClassesKey[] = L"System\\CurrentControlSet\\Control\\DeviceClasses";
 const WCHAR kDevicePathPrefix[] = L"\\\\?\\USB#";
 
@@ -48,8 +46,6 @@ DWORD Finish(DWORD result)
     SetLastError(result);
     return result;
 }
-
-
 
 // The hexadecimal number at text. Anything above 0xFFFF stays above it, so
 // that it matches no USB id.
@@ -96,14 +92,15 @@ bool ReadIdsFromVidPid(LPCWSTR ids, DWORD* vid, DWORD* pid)
     return ReadHex(ids + 4, vid) && ReadHex(ids + 13, pid);
 }
 
-void FormatVidPid(LPWSTR out, DWORD cchOut, DWORD vid, DWORD pid)
+// The row of a model number given as int, or NULL outside the printer rows.
+const ModelEntry* ModelRow(int model)
 {
-    swprintf(out, cchOut, L"VID_%04X&PID_%04X", static_cast<unsigned>(vid), static_cast<unsigned>(pid));
+    return model >= 0 ? GetModelEntry(static_cast<DWORD>(model)) : nullptr;
 }
 
 DWORD ModelUsbId(int model)
 {
-    const ModelEntry* row = model >= 0 ? GetModelEntry(static_cast<DWORD>(model)) : nullptr;
+    const ModelEntry* row = ModelRow(model);
     return row ? row->dwUsbId : 0;
 }
 
@@ -135,6 +132,14 @@ bool NextSubkey(HKEY key, DWORD* index, LPWSTR name)
 bool OpenSubkey(HKEY parent, LPCWSTR name, HKEY* out)
 {
     return RegOpenForRead(parent, name, FALSE, out) == ERROR_SUCCESS;
+}
+
+// Opens the key of the device-interface class guidText names.
+bool OpenClassKey(LPCWSTR guidText, HKEY* out)
+{
+    WCHAR keyPath[PRINTER_KEY_PATH_ROOM];
+    return BuildKeyPath(keyPath, kDeviceClassesKey, guidText, nullptr, ERROR_INVALID_FUNCTION) &&
+           OpenSubkey(HKEY_LOCAL_MACHINE, keyPath, out);
 }
 
 // Reads a DWORD value of parent\subkey; out is left as it was when the key
@@ -236,7 +241,7 @@ DWORD FindPrinterInterface(LPCWSTR name, WORD osCode, PrinterInterface* found)
     found->bIds = ReadIdsFromVidPid(device, &found->dwVid, &found->dwPid);
     DebugTrace(L"FindPrinterInterface(4), szSearch = %ls,\n", search);
 
-    if (!OpenSubkey(HKEY_LOCAL_MACHINE, kPrinterClassKey, &classKey))
+    if (!OpenClassKey(USB_PRINTER_CLASS_KEY_TEXT, &classKey))
         return ERROR_INVALID_FUNCTION;
     for (DWORD s = 0; !matched && NextSubkey(classKey, &s, interfaceKey);)
         matched = wcsstr(interfaceKey, search) != nullptr;
@@ -284,6 +289,20 @@ bool IsAddressText(LPCWSTR name)
     return isAddress;
 }
 
+// Reads member *index of the list, or the first one after it that reads,
+// within the first INTERFACE_MEMBER_LIMIT; false at the end of the list.
+bool ReadNextMember(CUsbInterfaceEnum& list, DWORD* index, SP_DEVICE_INTERFACE_DATA* data)
+{
+    for (; *index < INTERFACE_MEMBER_LIMIT; ++*index) {
+        DWORD error = list.GetMember(*index, data);
+        if (error == ERROR_NO_MORE_ITEMS || error == ERROR_INVALID_HANDLE)
+            return false;
+        if (error == ERROR_SUCCESS)
+            return true;
+    }
+    return false;
+}
+
 // "USB\VID_%04X&PID_%04X" of a USB id: how the instance id of its device begins.
 void FormatInstancePrefix(LPWSTR out, DWORD usbId)
 {
@@ -302,12 +321,9 @@ DWORD ChooseInterface(CUsbInterfaceEnum& list, DWORD index, DWORD mode, DWORD us
         FormatInstancePrefix(prefix, usbId);
         const size_t prefixLength = wcslen(prefix);
         DWORD matching = 0;
-        for (DWORD m = 0; m < INTERFACE_MEMBER_LIMIT; ++m) {
-            DWORD error = list.GetMember(m, &data);
-            if (error == ERROR_NO_MORE_ITEMS || error == ERROR_INVALID_HANDLE)
-                break;
+        for (DWORD m = 0; ReadNextMember(list, &m, &data); ++m) {
             WCHAR instanceId[INTERFACE_TEXT_ROOM];
-            if (error != ERROR_SUCCESS || list.ReadDetail(&data, nullptr, 0, instanceId) != ERROR_SUCCESS)
+            if (list.ReadDetail(&data, nullptr, 0, instanceId) != ERROR_SUCCESS)
                 continue;
             if (!EqualPrefixIgnoringAsciiCase(instanceId, prefix, prefixLength))
                 continue;
@@ -325,12 +341,7 @@ DWORD ChooseInterface(CUsbInterfaceEnum& list, DWORD index, DWORD mode, DWORD us
     // Windows before 2000 keeps no port numbers for its interfaces.
     if (osCode < OSV_WIN2000)
         return ERROR_NO_MORE_ITEMS;
-    for (DWORD m = 0; m < INTERFACE_MEMBER_LIMIT; ++m) {
-        DWORD error = list.GetMember(m, &data);
-        if (error == ERROR_NO_MORE_ITEMS || error == ERROR_INVALID_HANDLE)
-            break;
-        if (error != ERROR_SUCCESS)
-            continue;
+    for (DWORD m = 0; ReadNextMember(list, &m, &data); ++m) {
         HKEY key = list.OpenInterfaceKey(&data);
         if (!key)
             continue;
@@ -416,7 +427,7 @@ DWORD CUsbLink::OpenByDevicePath(LPCWSTR path)
     if (model == MODEL_NONE)
         return Finish(ERROR_PRINTER_NOT_FOUND);
     m_dwModelSN = model;
-    FormatVidPid(m_szVIDPID, sizeof(m_szVIDPID) / sizeof(m_szVIDPID[0]), vid, pid);
+    FormatModelVidPid(model, m_szVIDPID, sizeof(m_szVIDPID) / sizeof(m_szVIDPID[0]));
     return Finish(OpenUsb());
 }
 
@@ -473,7 +484,7 @@ DWORD CUsbLink::OpenUsbPrinter2k(LPCWSTR name)
     model = found.bIds ? FindModelByUsbIds(found.dwVid, found.dwPid) : MODEL_NONE;
     if (model != MODEL_NONE) {
         m_dwModelSN = model;
-        FormatVidPid(m_szVIDPID, sizeof(m_szVIDPID) / sizeof(m_szVIDPID[0]), found.dwVid, found.dwPid);
+        FormatModelVidPid(model, m_szVIDPID, sizeof(m_szVIDPID) / sizeof(m_szVIDPID[0]));
     }
     result = OpenUsb();
     DebugTrace(L"CUsbLink::OpenUsbPrinter2k(4), m_szSymbolicLink = %ls, OpenUsb() return %d,\n", m_szSymbolicLink,
@@ -528,11 +539,8 @@ DWORD CUsbLink::GetSymbolicLink(LPWSTR pathOut, DWORD cchPath, LPCWSTR guidText,
 {
     if (!pathOut || cchPath == 0 || !guidText || !vidPidText)
         return Finish(ERROR_INVALID_PARAMETER);
-    WCHAR keyPath[PRINTER_KEY_PATH_ROOM];
     HKEY classKey = nullptr;
-    if (!IsGuidKeyText(guidText) ||
-        !BuildKeyPath(keyPath, kDeviceClassesKey, guidText, nullptr, ERROR_INVALID_FUNCTION) ||
-        !OpenSubkey(HKEY_LOCAL_MACHINE, keyPath, &classKey)) {
+    if (!IsGuidKeyText(guidText) || !OpenClassKey(guidText, &classKey)) {
         DebugTrace(L"CUsbLink::GetSymbolicLink(1), class key %ls missing,\n", guidText);
         return Finish(1);
     }
@@ -578,7 +586,7 @@ DWORD CUsbLink::GetSymbolicLink(LPWSTR pathOut, DWORD cchPath, LPCWSTR guidText,
 DWORD CUsbLink::OpenByModelSN(int model, DWORD instIndex, DWORD enumMode, BYTE ignored)
 {
     (void)ignored;
-    if (!GetModelEntry(model >= 0 ? static_cast<DWORD>(model) : MODEL_NONE))
+    if (!ModelRow(model))
         return Finish(ERROR_PRINTER_NOT_FOUND);
     m_dwModelSN = static_cast<DWORD>(model);
     m_dwInstIndex = instIndex;
@@ -621,13 +629,8 @@ DWORD CUsbLink::CountDevices(const GUID& classGuid, DWORD mode, DWORD usbId, WCH
         // Only the low byte holds device-setup flags; the platform may refuse the rest.
         CUsbInterfaceEnum list(classGuid, mode & 0xFF);
         listError = list.GetListError();
-        for (DWORD index = 0; index < INTERFACE_MEMBER_LIMIT; ++index) {
-            SP_DEVICE_INTERFACE_DATA data;
-            DWORD error = list.GetMember(index, &data);
-            if (error == ERROR_NO_MORE_ITEMS || error == ERROR_INVALID_HANDLE)
-                break;
-            if (error != ERROR_SUCCESS)
-                continue;
+        SP_DEVICE_INTERFACE_DATA data;
+        for (DWORD index = 0; ReadNextMember(list, &index, &data); ++index) {
             if (!(mode & ENUM_BY_USBID)) {
                 ++count;
                 continue;
@@ -701,7 +704,7 @@ DWORD CUsbLink::GetLinkByInterface(const GUID& classGuid, DWORD index, LPWSTR pa
 
 BOOL CUsbLink::IsModelLinked(int model, DWORD instIndex, DWORD mode)
 {
-    if (!GetModelEntry(model >= 0 ? static_cast<DWORD>(model) : MODEL_NONE)) {
+    if (!ModelRow(model)) {
         SetLastError(ERROR_PRINTER_NOT_FOUND);
         return FALSE;
     }

@@ -1,5 +1,6 @@
 #include "UsbLink.h"
 #include "Platform.h"
+#include "TextCopy.h"
 
 #include <share.h>
 
@@ -66,9 +67,7 @@ void CUsbLink::SetLogEnable(int level, LPCWSTR name, BOOL banner)
         if (!name || !name[0]) {
             wcscpy(chosen, DEFAULT_LOG_NAME);
         } else if (wcsstr(name, L".log")) {
-            fits = wcslen(name) < MAX_PATH;
-            if (fits)
-                wcscpy(chosen, name);
+            fits = CopyTextFits(chosen, MAX_PATH, name);
         } else {
             fits = Fitted(swprintf(chosen, MAX_PATH, L"c:\\%ls.log", name), MAX_PATH);
         }
@@ -128,7 +127,6 @@ void CUsbLink::LogPacket(DWORD level, const BYTE* data, DWORD length, DWORD dire
     const size_t room = sizeof(m_szLogLineA);
     int n = 0;
 
-    ZeroMemory(m_szLogLineW, sizeof(m_szLogLineW));
     ZeroMemory(m_szLogLineA, sizeof(m_szLogLineA));
     fseek(m_fpLog, 0, SEEK_END);
 
@@ -202,12 +200,8 @@ void CUsbLink::WriteBanner(BOOL start)
 {
     SYSTEMTIME now;
     GetLocalTime(&now);
-    if (start)
-        WriteLog(1, L"========================== Start  [%04d/%02d/%02d], [%02d:%02d:%02d] ========================\n\n",
-                 now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
-    else
-        WriteLog(1, L"========================== End  [%04d/%02d/%02d], [%02d:%02d:%02d] ========================\n\n",
-                 now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    WriteLog(1, L"========================== %ls  [%04d/%02d/%02d], [%02d:%02d:%02d] ========================\n\n",
+             start ? L"Start" : L"End", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
 }
 
 // Stores the name in the active code page, as the file is opened by it, and

@@ -34,24 +34,25 @@ ULONGLONG CEmuRecorder::Add(const EmuFrame& frame)
     return id;
 }
 
-void CEmuRecorder::Update(ULONGLONG id, const EmuFrame& frame)
+void CEmuRecorder::Replace(ULONGLONG id, const EmuFrame& frame, BOOL bFinish)
 {
     AcquireSRWLockExclusive(&m_lock);
     if (id >= m_firstId && id - m_firstId < m_frames.size())
         m_frames[static_cast<size_t>(id - m_firstId)] = frame;
+    if (bFinish && m_dwBusy)
+        m_dwBusy--;
     ReleaseSRWLockExclusive(&m_lock);
     WakeAllConditionVariable(&m_changed);
 }
 
+void CEmuRecorder::Update(ULONGLONG id, const EmuFrame& frame)
+{
+    Replace(id, frame, FALSE);
+}
+
 void CEmuRecorder::Finish(ULONGLONG id, const EmuFrame& frame)
 {
-    AcquireSRWLockExclusive(&m_lock);
-    if (id >= m_firstId && id - m_firstId < m_frames.size())
-        m_frames[static_cast<size_t>(id - m_firstId)] = frame;
-    if (m_dwBusy)
-        m_dwBusy--;
-    ReleaseSRWLockExclusive(&m_lock);
-    WakeAllConditionVariable(&m_changed);
+    Replace(id, frame, TRUE);
 }
 
 std::vector<EmuFrame> CEmuRecorder::Frames(BOOL framedOnly) const

@@ -36,6 +36,8 @@ public:
 private:
     // Waits until test() holds, at most timeoutMs; test runs under the lock.
     template <class Test> BOOL WaitUntil(Test test, DWORD timeoutMs) const;
+    // Update, and with bFinish also Finish.
+    void Replace(ULONGLONG id, const EmuFrame& frame, BOOL bFinish);
 
     mutable SRWLOCK m_lock;
     mutable CONDITION_VARIABLE m_changed;

@@ -5,7 +5,6 @@
 
 namespace {
 
-// The status word of a transfer still in progress.
 // Status words of a transfer: still in progress, failed, cancelled.
 const ULONG_PTR STATUS_PENDING_WORD = 0x103;
 const ULONG_PTR STATUS_FAILED_WORD = 0xC0000001;
