@@ -1,20 +1,20 @@
 // The printer-interface contract between the spooler and a driver's
 // user-interface library, as far as the toolchain's headers lack it: the
-// headers the spooler hands the sheet and query entry points, the DEVMODE
-// conversion modes, the entry points themselves, and the property-sheet page
-// record in its fourth version, which the common property-sheet host takes.
+// property-sheet headers, the job-check record, the DEVMODE conversion modes,
+// the entry points and the property-page record of the fourth version, which
+// the common property-sheet host takes.
 #pragma once
 
 #include <windows.h>
 #include <commctrl.h>
-#include <compstui.h>
 #include <prsht.h>
+#include <compstui.h>
 #include <winddiui.h>
 
-extern "C" {
+#include <cstddef>
 
-// lParamInit of the printing-preferences sheet, or the lParam of a call
-// without a sheet.
+// What the spooler hands DrvDocumentPropertySheets: in the sheet's
+// lParamInit, or as its lParam when no sheet is shown.
 typedef struct _DOCUMENTPROPERTYHEADER {
     WORD cbSize;
     WORD Reserved;
@@ -26,7 +26,7 @@ typedef struct _DOCUMENTPROPERTYHEADER {
     DWORD fMode;
 } DOCUMENTPROPERTYHEADER, *PDOCUMENTPROPERTYHEADER;
 
-// lParamInit of the printer-properties sheet.
+// What the spooler hands DrvDevicePropertySheets in the sheet's lParamInit.
 typedef struct _DEVICEPROPERTYHEADER {
     WORD cbSize;
     WORD Flags;
@@ -38,7 +38,7 @@ typedef struct _DEVICEPROPERTYHEADER {
 #define DPS_NOPERMISSION 0x0001
 #endif
 
-// The record of a job check: the job's DEVMODE and room for a reason text.
+// The job check's record: the DEVMODE to check and the room for a reason.
 typedef struct _DEVQUERYPRINT_INFO {
     WORD cbSize;
     WORD Level;
@@ -49,17 +49,32 @@ typedef struct _DEVQUERYPRINT_INFO {
     DWORD cchNeeded;
 } DEVQUERYPRINT_INFO, *PDEVQUERYPRINT_INFO;
 
-// fMode of DrvConvertDevMode.
+// DrvConvertDevMode's modes.
 #ifndef CDM_CONVERT
 #define CDM_CONVERT 0x01
 #define CDM_CONVERT351 0x02
 #define CDM_DRIVER_DEFAULT 0x04
 #endif
 
-// The page record in its fourth version: the third version and the
-// wizard-header bitmap.
+// A property page of the fourth version: the third version's members and the
+// wizard header bitmap after them.
 typedef struct _PROPSHEETPAGEW_V4 {
-    PROPSHEETPAGEW_V1_FIELDS
+    DWORD dwSize;
+    DWORD dwFlags;
+    HINSTANCE hInstance;
+    union {
+        LPCWSTR pszTemplate;
+        LPCDLGTEMPLATEW pResource;
+    };
+    union {
+        HICON hIcon;
+        LPCWSTR pszIcon;
+    };
+    LPCWSTR pszTitle;
+    DLGPROC pfnDlgProc;
+    LPARAM lParam;
+    LPFNPSPCALLBACKW pfnCallback;
+    UINT* pcRefParent;
     LPCWSTR pszHeaderTitle;
     LPCWSTR pszHeaderSubTitle;
     HANDLE hActCtx;
@@ -69,8 +84,15 @@ typedef struct _PROPSHEETPAGEW_V4 {
     };
 } PROPSHEETPAGEW_V4, *LPPROPSHEETPAGEW_V4;
 
-static_assert(sizeof(PROPSHEETPAGEW_V4) == (sizeof(void*) == 8 ? 104 : 56), "version-4 page record size");
+static_assert(offsetof(PROPSHEETPAGEW_V4, hbmHeader) == sizeof(PROPSHEETPAGEW),
+              "the fourth version extends the toolchain's third");
+static_assert(sizeof(PROPSHEETPAGEW_V4) == (sizeof(void*) == 8 ? 104 : 56), "PROPSHEETPAGEW version 4");
+static_assert(sizeof(DOCUMENTPROPERTYHEADER) == (sizeof(void*) == 8 ? 48 : 28), "DOCUMENTPROPERTYHEADER");
+static_assert(sizeof(DEVQUERYPRINT_INFO) == (sizeof(void*) == 8 ? 40 : 24), "DEVQUERYPRINT_INFO");
 
+// The entry points of a printer-interface library that the toolchain does
+// not declare (DrvPrinterEvent it does).
+extern "C" {
 LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam);
 LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam);
 BOOL WINAPI DrvConvertDevMode(LPWSTR pPrinterName, PDEVMODEW pdmIn, PDEVMODEW pdmOut, PLONG pcbNeeded,
@@ -78,5 +100,4 @@ BOOL WINAPI DrvConvertDevMode(LPWSTR pPrinterName, PDEVMODEW pdmIn, PDEVMODEW pd
 DWORD WINAPI DrvDeviceCapabilities(HANDLE hPrinter, PWSTR pDeviceName, WORD iDevCap, PVOID pvOutput,
                                    PDEVMODEW pDevMode);
 BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO pDQPInfo);
-
-} // extern "C"
+}
