@@ -7,11 +7,16 @@
 # Environment: LC_ALL/LANG (default en_US.UTF-8) decide the UI language, the
 # ANSI code page and the system's message texts; QEL_WINVER (win7, win10,
 # winxp64, ...; default win7) sets the Windows version Wine reports to this
-# program.
+# program. QEL_WINEARCH=win32 runs a 32-bit program on 32-bit Windows instead
+# of WoW64: in a prefix of its own beside the given one, "<prefix>-win32".
 set -euo pipefail
 prefix=$1; shift
 exe=$1; shift
 
+if [ "${QEL_WINEARCH:-}" = win32 ]; then
+    prefix=$prefix-win32
+    export WINEARCH=win32
+fi
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
