@@ -5,6 +5,7 @@
 StateInfo g_StateInfo0;
 StateInfo g_ShowMsgStateInfo;
 CTranslater g_Translater;
+HINSTANCE g_hInstance;
 
 namespace {
 

@@ -13,6 +13,8 @@ extern StateInfo g_StateInfo0;
 extern StateInfo g_ShowMsgStateInfo;
 // Made when the program starts and destroyed when it ends.
 extern CTranslater g_Translater;
+// The program's module, which holds the dialog templates.
+extern HINSTANCE g_hInstance;
 
 // Language-file section of the message dialog and its texts.
 #define ALERT_LANGUAGE_SECTION L"QEL_ALERT_DIALOG"
