@@ -1,9 +1,8 @@
 #include "AlertCommandLine.h"
 
-#include <shellapi.h>
-
 #include <cwchar>
 
+#include "CommandLineArgs.h"
 #include "Platform.h"
 #include "TextCopy.h"
 
@@ -14,22 +13,13 @@ BOOL ParseCommandLine(LPCWSTR commandLine, AlertCommandLine* out)
         return FALSE;
     }
     ZeroMemory(out, sizeof(*out));
-    if (!commandLine) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    CCommandLineArgs args;
+    if (!args.Split(commandLine)) {
+        DebugTrace(L"ParseCommandLine(1), split failed, error = %d,\n", GetLastError());
         return FALSE;
     }
-    // An empty text would be split into the program's own path.
-    if (commandLine[0] == L'\0')
-        return TRUE;
-
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
-    if (!argv) {
-        DebugTrace(L"ParseCommandLine(1), CommandLineToArgvW failed, error = %d,\n", GetLastError());
-        return FALSE;
-    }
-    for (int i = 0; i < argc; ++i) {
-        LPCWSTR arg = argv[i];
+    for (int i = 0; i < args.Count(); ++i) {
+        LPCWSTR arg = args[i];
         LPWSTR value = nullptr;
         DWORD room = 0;
         if (wcscmp(arg, L"-n") == 0) {
@@ -44,13 +34,11 @@ BOOL ParseCommandLine(LPCWSTR commandLine, AlertCommandLine* out)
         } else if (wcscmp(arg, L"-U") == 0) {
             out->bRemoveDevices = TRUE;
         }
-        if (value) {
-            // The value is taken here and never read as a flag itself.
-            CopyTextCut(value, room, i + 1 < argc ? argv[++i] : L"");
-        }
+        // The value is taken here and never read as a flag itself.
+        if (value)
+            CopyTextCut(value, room, i + 1 < args.Count() ? args[++i] : L"");
     }
     DebugTrace(L"ParseCommandLine(2), szPrinterName = %ls, szPortName = %ls, szExtParam = %ls, bRemove = %d,\n",
                out->szPrinterName, out->szPortName, out->szExtParam, out->bRemoveDevices);
-    LocalFree(argv);
     return TRUE;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "DeviceCleanup.h"
+#include "DeviceRegistryFixture.h"
 #include "ProgramRun.h"
 
 namespace {
@@ -44,11 +45,7 @@ bool InThrowAwayPrefix()
 
 bool KeyExists(const std::wstring& path)
 {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return CDeviceRegistryFixture::KeyExists(path);
 }
 
 struct FakeDevice {

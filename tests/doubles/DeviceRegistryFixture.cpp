@@ -33,7 +33,9 @@ HKEY CreateSub(HKEY parent, LPCWSTR name)
     return key;
 }
 
-bool KeyExists(const std::wstring& path)
+} // namespace
+
+bool CDeviceRegistryFixture::KeyExists(const std::wstring& path)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -41,8 +43,6 @@ bool KeyExists(const std::wstring& path)
     RegCloseKey(key);
     return true;
 }
-
-} // namespace
 
 CDeviceRegistryFixture::CDeviceRegistryFixture()
 {
