@@ -43,10 +43,7 @@ bool InThrowAwayPrefix()
     return endsWith(name) || endsWith(name + L"-win32");
 }
 
-bool KeyExists(const std::wstring& path)
-{
-    return CDeviceRegistryFixture::KeyExists(path);
-}
+const auto KeyExists = CDeviceRegistryFixture::KeyExists;
 
 struct FakeDevice {
     const GUID* classGuid;

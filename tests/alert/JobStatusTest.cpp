@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdarg>
-#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -15,84 +13,75 @@ namespace {
 struct FakeSpooler {
     std::vector<std::wstring> calls;
     DWORD openError = 0, setPrinterError = 0, getJobError = 0, setJobError = 0;
-};
-FakeSpooler* g_fake = nullptr;
+} g_fake;
 
 HANDLE const kOpened = reinterpret_cast<HANDLE>(0x1234);
 HANDLE const kGiven = reinterpret_cast<HANDLE>(0x5678);
 WCHAR kDocument[] = L"card.prn";
 WCHAR kOldStatus[] = L"old";
 
-std::wstring Name(HANDLE h)
+std::wstring Str(HANDLE h)
 {
     return h == kOpened ? L"opened" : h == kGiven ? L"given" : L"?";
 }
-
-std::wstring Text(LPCWSTR text)
+std::wstring Str(LPCWSTR text)
 {
     return text ? L"\"" + std::wstring(text) + L"\"" : L"null";
 }
-
-void Record(const wchar_t* format, ...)
+std::wstring Str(ULONG_PTR n)
 {
-    WCHAR line[512];
-    va_list args;
-    va_start(args, format);
-    vswprintf(line, 512, format, args);
-    va_end(args);
-    g_fake->calls.push_back(line);
+    WCHAR text[16];
+    swprintf(text, 16, L"0x%X", static_cast<unsigned>(n));
+    return text;
 }
 
-BOOL Result(DWORD error)
+BOOL Record(const std::wstring& call, DWORD error)
 {
+    g_fake.calls.push_back(call);
     SetLastError(error);
     return error == 0;
 }
 
-BOOL WINAPI FakeOpenPrinter(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW defaults)
+BOOL WINAPI FakeOpenPrinter(LPWSTR name, LPHANDLE printer, LPPRINTER_DEFAULTSW d)
 {
-    Record(L"OpenPrinter(%ls, %ls, %ls, 0x%X)", Text(name).c_str(), Text(defaults->pDatatype).c_str(),
-           defaults->pDevMode ? L"devmode" : L"null", defaults->DesiredAccess);
-    *printer = g_fake->openError ? nullptr : kOpened;
-    return Result(g_fake->openError);
+    *printer = g_fake.openError ? nullptr : kOpened;
+    return Record(L"OpenPrinter(" + Str(name) + L", " + Str(d->pDatatype) + L", " + (d->pDevMode ? L"dm" : L"null") +
+                      L", " + Str(d->DesiredAccess) + L")",
+                  g_fake.openError);
 }
-
 BOOL WINAPI FakeSetPrinter(HANDLE printer, DWORD level, LPBYTE data, DWORD command)
 {
-    Record(L"SetPrinter(%ls, %u, 0x%X, %u)", Name(printer).c_str(), level,
-           static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(data)), command);
-    return Result(g_fake->setPrinterError);
+    return Record(L"SetPrinter(" + Str(printer) + L", " + Str(level) + L", " + Str(ULONG_PTR(data)) + L", " +
+                      Str(command) + L")",
+                  g_fake.setPrinterError);
 }
-
 BOOL WINAPI FakeGetJob(HANDLE printer, DWORD jobId, DWORD level, LPBYTE data, DWORD cb, LPDWORD needed)
 {
-    Record(L"GetJob(%ls, %u, %u, %u)", Name(printer).c_str(), jobId, level, cb);
     *needed = sizeof(JOB_INFO_1W);
-    if (g_fake->getJobError)
-        return Result(g_fake->getJobError);
-    JOB_INFO_1W job = {};
-    job.JobId = jobId;
-    job.pDocument = kDocument;
-    job.pStatus = kOldStatus;
-    job.Status = JOB_STATUS_PRINTING;
-    job.Position = 3;
-    memcpy(data, &job, sizeof(job));
-    return TRUE;
+    if (!g_fake.getJobError) {
+        JOB_INFO_1W job = {};
+        job.JobId = jobId;
+        job.pDocument = kDocument;
+        job.pStatus = kOldStatus;
+        job.Status = JOB_STATUS_PRINTING;
+        job.Position = 3;
+        memcpy(data, &job, sizeof(job));
+    }
+    return Record(L"GetJob(" + Str(printer) + L", " + Str(jobId) + L", " + Str(level) + L", " + Str(cb) + L")",
+                  g_fake.getJobError);
 }
-
 BOOL WINAPI FakeSetJob(HANDLE printer, DWORD jobId, DWORD level, LPBYTE data, DWORD command)
 {
     const JOB_INFO_1W* job = reinterpret_cast<const JOB_INFO_1W*>(data);
-    Record(L"SetJob(%ls, %u, %u, %ls, %ls, 0x%X, %u, %u)", Name(printer).c_str(), jobId, level,
-           Text(job->pDocument).c_str(), Text(job->pStatus).c_str(), job->Status, job->Position, command);
-    return Result(g_fake->setJobError);
+    return Record(L"SetJob(" + Str(printer) + L", " + Str(jobId) + L", " + Str(level) + L", " + Str(job->pDocument) +
+                      L", " + Str(job->pStatus) + L", " + Str(job->Status) + L", " + Str(job->Position) + L", " +
+                      Str(command) + L")",
+                  g_fake.setJobError);
 }
-
 BOOL WINAPI FakeClosePrinter(HANDLE printer)
 {
-    Record(L"ClosePrinter(%ls)", Name(printer).c_str());
     // Closing leaves a trace in the last error that the result must not take.
-    SetLastError(ERROR_ACCESS_DENIED);
+    Record(L"ClosePrinter(" + Str(printer) + L")", ERROR_ACCESS_DENIED);
     return TRUE;
 }
 
@@ -102,39 +91,33 @@ protected:
     {
         m_saved = g_SpoolerCalls;
         g_SpoolerCalls = {FakeOpenPrinter, FakeSetPrinter, FakeGetJob, FakeSetJob, FakeClosePrinter};
-        g_fake = &m_fake;
+        g_fake = FakeSpooler();
     }
-    void TearDown() override
-    {
-        g_SpoolerCalls = m_saved;
-        g_fake = nullptr;
-    }
+    void TearDown() override { g_SpoolerCalls = m_saved; }
 
-    DWORD Call(HANDLE printer, LPCWSTR name, DWORD code, LPCWSTR text, DWORD* lastError)
+    // The result, which the last error must repeat.
+    static DWORD Call(HANDLE printer, LPCWSTR name, DWORD code, LPCWSTR text)
     {
         SetLastError(ALERT_TEST_MARKER);
         DWORD result = SetJobStatusString(printer, name, 7, code, text);
-        *lastError = GetLastError();
+        EXPECT_EQ(result, GetLastError());
         return result;
     }
 
     SpoolerCalls m_saved;
-    FakeSpooler m_fake;
 };
 
 TEST_F(JobStatus, ClearingOpensSetsTheStatusRewritesTheJobAndCloses)
 {
-    DWORD lastError = 0;
-    EXPECT_EQ(0u, Call(nullptr, L"Card Printer 1", JOB_CODE_CLEAR, nullptr, &lastError));
-    EXPECT_EQ(0u, lastError);
+    EXPECT_EQ(0u, Call(nullptr, L"Card Printer 1", JOB_CODE_CLEAR, nullptr));
     EXPECT_EQ((std::vector<std::wstring>{
                   L"OpenPrinter(\"Card Printer 1\", null, null, 0xF000C)",
-                  L"SetPrinter(opened, 0, 0x0, 4)",
-                  L"GetJob(opened, 7, 1, 2048)",
-                  L"SetJob(opened, 7, 1, \"card.prn\", null, 0x0, 3, 0)",
+                  L"SetPrinter(opened, 0x0, 0x0, 0x4)",
+                  L"GetJob(opened, 0x7, 0x1, 0x800)",
+                  L"SetJob(opened, 0x7, 0x1, \"card.prn\", null, 0x0, 0x3, 0x0)",
                   L"ClosePrinter(opened)",
               }),
-              m_fake.calls);
+              g_fake.calls);
 }
 
 TEST_F(JobStatus, EachCodeSetsItsPrinterStatusAndJobFields)
@@ -142,63 +125,54 @@ TEST_F(JobStatus, EachCodeSetsItsPrinterStatusAndJobFields)
     const struct {
         DWORD code;
         LPCWSTR text;
-        LPCWSTR setPrinter, setJob;
+        LPCWSTR printerStatus, jobText, jobStatus;
     } cases[] = {
-        {0, L"Ready", L"SetPrinter(given, 0, 0x0, 4)", L"SetJob(given, 7, 1, \"card.prn\", \"Ready\", 0x0, 3, 0)"},
-        {0, nullptr, L"SetPrinter(given, 0, 0x0, 4)", L"SetJob(given, 7, 1, \"card.prn\", \"\", 0x0, 3, 0)"},
-        {0x8000, L"Out", L"SetPrinter(given, 0, 0x10, 4)", L"SetJob(given, 7, 1, \"card.prn\", \"Out\", 0x2, 3, 0)"},
-        {0x30000, nullptr, L"SetPrinter(given, 0, 0x8, 4)", L"SetJob(given, 7, 1, \"card.prn\", \"\", 0x2, 3, 0)"},
-        {0x50001, L"Door", L"SetPrinter(given, 0, 0x400000, 4)",
-         L"SetJob(given, 7, 1, \"card.prn\", \"Door\", 0x2, 3, 0)"},
-        {0x50101, L"Door", L"SetPrinter(given, 0, 0x400000, 4)",
-         L"SetJob(given, 7, 1, \"card.prn\", \"Door\", 0x2, 3, 0)"},
-        {0x10046, L"Ribbon", L"SetPrinter(given, 0, 0x100000, 4)",
-         L"SetJob(given, 7, 1, \"card.prn\", \"Ribbon\", 0x2, 3, 0)"},
+        {0, L"Ready", L"0x0", L"\"Ready\"", L"0x0"},       {0, nullptr, L"0x0", L"\"\"", L"0x0"},
+        {0x8000, L"Out", L"0x10", L"\"Out\"", L"0x2"},     {0x30000, nullptr, L"0x8", L"\"\"", L"0x2"},
+        {0x50001, L"D", L"0x400000", L"\"D\"", L"0x2"},    {0x50101, L"D", L"0x400000", L"\"D\"", L"0x2"},
+        {0x10046, L"R", L"0x100000", L"\"R\"", L"0x2"},
     };
     for (const auto& c : cases) {
-        m_fake.calls.clear();
-        DWORD lastError = 0;
+        g_fake.calls.clear();
         // A handle of the caller is used as it is and stays open.
-        EXPECT_EQ(0u, Call(kGiven, nullptr, c.code, c.text, &lastError)) << std::hex << c.code;
-        EXPECT_EQ((std::vector<std::wstring>{c.setPrinter, L"GetJob(given, 7, 1, 2048)", c.setJob}), m_fake.calls);
+        EXPECT_EQ(0u, Call(kGiven, nullptr, c.code, c.text)) << std::hex << c.code;
+        EXPECT_EQ((std::vector<std::wstring>{
+                      L"SetPrinter(given, 0x0, " + std::wstring(c.printerStatus) + L", 0x4)",
+                      L"GetJob(given, 0x7, 0x1, 0x800)",
+                      L"SetJob(given, 0x7, 0x1, \"card.prn\", " + std::wstring(c.jobText) + L", " + c.jobStatus +
+                          L", 0x3, 0x0)",
+                  }),
+                  g_fake.calls);
     }
 }
 
 TEST_F(JobStatus, FailuresAreReportedAndTheRestGoesOn)
 {
+    const std::wstring longName(256, L'p');
     const struct {
         LPCWSTR name;
         HANDLE printer;
-        DWORD openError, setPrinterError, getJobError, setJobError;
+        FakeSpooler fails;
         DWORD result;
         size_t calls;
     } cases[] = {
-        {L"", nullptr, 0, 0, 0, 0, ERROR_INVALID_PARAMETER, 0},
-        {nullptr, INVALID_HANDLE_VALUE, 0, 0, 0, 0, ERROR_INVALID_PARAMETER, 0},
-        {L"Card Printer 1", nullptr, ERROR_INVALID_PRINTER_NAME, 0, 0, 0, ERROR_INVALID_PRINTER_NAME, 1},
-        // SetPrinter failing still updates the job.
-        {L"Card Printer 1", nullptr, 0, ERROR_ACCESS_DENIED, 0, 0, ERROR_ACCESS_DENIED, 5},
-        // GetJob failing skips SetJob.
-        {L"Card Printer 1", INVALID_HANDLE_VALUE, 0, 0, ERROR_INVALID_PARAMETER, 0, ERROR_INVALID_PARAMETER, 4},
-        {L"Card Printer 1", nullptr, 0, ERROR_ACCESS_DENIED, 0, ERROR_NOT_SUPPORTED, ERROR_NOT_SUPPORTED, 5},
+        {L"", nullptr, {}, ERROR_INVALID_PARAMETER, 0},
+        {nullptr, INVALID_HANDLE_VALUE, {}, ERROR_INVALID_PARAMETER, 0},
+        {longName.c_str(), nullptr, {}, ERROR_INVALID_PRINTER_NAME, 0},
+        {L"P", nullptr, {{}, ERROR_INVALID_PRINTER_NAME, 0, 0, 0}, ERROR_INVALID_PRINTER_NAME, 1},
+        // A failing SetPrinter still updates the job; a failing GetJob skips SetJob.
+        {L"P", nullptr, {{}, 0, ERROR_ACCESS_DENIED, 0, 0}, ERROR_ACCESS_DENIED, 5},
+        {L"P", INVALID_HANDLE_VALUE, {{}, 0, 0, ERROR_INVALID_PARAMETER, 0}, ERROR_INVALID_PARAMETER, 4},
+        {L"P", nullptr, {{}, 0, ERROR_ACCESS_DENIED, 0, ERROR_NOT_SUPPORTED}, ERROR_NOT_SUPPORTED, 5},
     };
     for (const auto& c : cases) {
-        m_fake = FakeSpooler();
-        m_fake.openError = c.openError;
-        m_fake.setPrinterError = c.setPrinterError;
-        m_fake.getJobError = c.getJobError;
-        m_fake.setJobError = c.setJobError;
-        DWORD lastError = 0;
-        EXPECT_EQ(c.result, Call(c.printer, c.name, JOB_CODE_CLEAR, nullptr, &lastError));
-        EXPECT_EQ(c.result, lastError);
-        EXPECT_EQ(c.calls, m_fake.calls.size());
+        g_fake = c.fails;
+        EXPECT_EQ(c.result, Call(c.printer, c.name, JOB_CODE_CLEAR, nullptr));
+        EXPECT_EQ(c.calls, g_fake.calls.size());
         if (c.calls > 1) {
-            EXPECT_EQ(L"ClosePrinter(opened)", m_fake.calls.back());
+            EXPECT_EQ(L"ClosePrinter(opened)", g_fake.calls.back());
         }
     }
-    DWORD lastError = 0;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PRINTER_NAME),
-              Call(nullptr, std::wstring(256, L'p').c_str(), JOB_CODE_CLEAR, nullptr, &lastError));
 }
 
 } // namespace
