@@ -84,6 +84,19 @@ bool HasPortEntries(const Monitor2Table* monitor)
            monitor->pfnReadPort && monitor->pfnClosePort;
 }
 
+// A write or a read for the helper library: passed over as done when the
+// library or its entry point is missing; a result other than 0 is the error.
+template <typename Entry>
+BOOL HandOver(PORT_OBJ* record, Entry entry, LPBYTE buffer, DWORD count, LPDWORD done)
+{
+    if (!record->hDll.p || !entry)
+        return TRUE;
+    DWORD result = entry(record, buffer, count, done);
+    if (result != 0)
+        return Fail(result);
+    return TRUE;
+}
+
 } // namespace
 
 extern "C" Monitor2Table* WINAPI InitializePrintMonitor2(MONITORINIT* pMonitorInit, PHANDLE phMonitor)
@@ -196,12 +209,7 @@ BOOL WINAPI MonWritePort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuf, LPDWORD pcbW
     // Without the helper the job's start has failed already; a failed write
     // would only make the spooler offer the same bytes again and again, with
     // nobody to take them, and hold up the printer's queue.
-    if (!record->hDll.p || !record->pfnLM_WritPort.p)
-        return TRUE;
-    DWORD result = record->pfnLM_WritPort.p(record, pBuffer, cbBuf, pcbWritten);
-    if (result != 0)
-        return Fail(result);
-    return TRUE;
+    return HandOver(record, record->pfnLM_WritPort.p, pBuffer, cbBuf, pcbWritten);
 }
 
 BOOL WINAPI MonReadPort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuffer, LPDWORD pcbRead)
@@ -211,12 +219,7 @@ BOOL WINAPI MonReadPort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuffer, LPDWORD pc
         return Fail(ERROR_INVALID_PARAMETER);
     // Only what the helper delivers counts as read.
     *pcbRead = 0;
-    if (!record->hDll.p || !record->pfnLM_ReadPort.p)
-        return TRUE;
-    DWORD result = record->pfnLM_ReadPort.p(record, pBuffer, cbBuffer, pcbRead);
-    if (result != 0)
-        return Fail(result);
-    return TRUE;
+    return HandOver(record, record->pfnLM_ReadPort.p, pBuffer, cbBuffer, pcbRead);
 }
 
 BOOL WINAPI MonEndDocPort(HANDLE hPort)

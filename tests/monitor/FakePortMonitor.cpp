@@ -1,19 +1,13 @@
 #include "FakePortMonitor.h"
 
+#include "PrintableText.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
 CFakePortMonitor* g_pFake = nullptr;
-
-std::string Narrow(LPCWSTR text)
-{
-    char out[1024] = "";
-    if (text)
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof(out), nullptr, nullptr);
-    return out;
-}
 
 } // namespace
 
@@ -28,7 +22,7 @@ struct FakePortEntries {
     static BOOL WINAPI OpenPort(HANDLE monitor, LPWSTR name, PHANDLE handle)
     {
         if (g_pFake->m_dwOpenError) {
-            g_pFake->Log("OpenPort(" + HandleText(monitor) + ", " + Narrow(name) + ") failed");
+            g_pFake->Log("OpenPort(" + HandleText(monitor) + ", " + Utf8Text(name ? name : L"") + ") failed");
             SetLastError(g_pFake->m_dwOpenError);
             return FALSE;
         }
@@ -38,7 +32,7 @@ struct FakePortEntries {
             value = g_pFake->m_nextHandle++;
         }
         *handle = reinterpret_cast<HANDLE>(value);
-        g_pFake->Log("OpenPort(" + HandleText(monitor) + ", " + Narrow(name) + ") -> " + HandleText(*handle));
+        g_pFake->Log("OpenPort(" + HandleText(monitor) + ", " + Utf8Text(name ? name : L"") + ") -> " + HandleText(*handle));
         return TRUE;
     }
     static BOOL WINAPI StartDocPort(HANDLE port, LPWSTR, DWORD, DWORD, LPBYTE)
