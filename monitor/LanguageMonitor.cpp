@@ -144,8 +144,9 @@ BOOL WINAPI MonOpenPortEx(HANDLE, HANDLE hMonitorPort, LPWSTR pPortName, LPWSTR 
     record->pMonitor2.p = pMonitor2;
     record->hMonitorPort.p = hMonitorPort;
     if (!pMonitor2->pfnOpenPort(hMonitorPort, pPortName, &record->hPort.p)) {
-        // The port monitor's own reason stands.
+        // The port monitor's own reason stands; its handle is no port to close.
         error = GetLastError();
+        record->hPort.p = nullptr;
         DebugTrace(L"MonOpenPortEx(6), pfnOpenPort(%ls) failed, error = %d,\n", pPortName, error);
         goto leave;
     }

@@ -9,6 +9,61 @@ namespace {
 
 CFakePortMonitor* g_pFake = nullptr;
 
+BOOL Logged(const char* entry, HANDLE port)
+{
+    g_pFake->Log(std::string(entry) + "(" + HandleText(port) + ")");
+    return TRUE;
+}
+
+BOOL WINAPI OpenPort(HANDLE monitor, LPWSTR name, PHANDLE handle)
+{
+    std::string call = "OpenPort(" + HandleText(monitor) + ", " + Utf8Text(name ? name : L"") + ")";
+    if (g_pFake->OpenError()) {
+        // What a failed open leaves in its output is no handle.
+        *handle = reinterpret_cast<HANDLE>(0xDEAD);
+        g_pFake->Log(call + " failed");
+        SetLastError(g_pFake->OpenError());
+        return FALSE;
+    }
+    *handle = reinterpret_cast<HANDLE>(g_pFake->NextHandle());
+    g_pFake->Log(call + " -> " + HandleText(*handle));
+    return TRUE;
+}
+
+BOOL WINAPI StartDocPort(HANDLE port, LPWSTR, DWORD, DWORD, LPBYTE)
+{
+    return Logged("StartDocPort", port);
+}
+
+BOOL WINAPI WritePort(HANDLE port, LPBYTE, DWORD, LPDWORD)
+{
+    return Logged("WritePort", port);
+}
+
+BOOL WINAPI ReadPort(HANDLE port, LPBYTE, DWORD, LPDWORD)
+{
+    return Logged("ReadPort", port);
+}
+
+BOOL WINAPI EndDocPort(HANDLE port)
+{
+    return Logged("EndDocPort", port);
+}
+
+BOOL WINAPI ClosePort(HANDLE port)
+{
+    return Logged("ClosePort", port);
+}
+
+BOOL WINAPI SetPortTimeOuts(HANDLE port, LPCOMMTIMEOUTS t, DWORD reserved)
+{
+    char text[128];
+    snprintf(text, sizeof(text), ", %lu/%lu/%lu/%lu/%lu, %lu)", t->ReadIntervalTimeout, t->ReadTotalTimeoutMultiplier,
+             t->ReadTotalTimeoutConstant, t->WriteTotalTimeoutMultiplier, t->WriteTotalTimeoutConstant, reserved);
+    g_pFake->Log("SetPortTimeOuts(" + HandleText(port) + text);
+    return TRUE;
+}
+
 } // namespace
 
 std::string HandleText(const void* handle)
@@ -18,80 +73,10 @@ std::string HandleText(const void* handle)
     return text;
 }
 
-struct FakePortEntries {
-    static BOOL WINAPI OpenPort(HANDLE monitor, LPWSTR name, PHANDLE handle)
-    {
-        if (g_pFake->m_dwOpenError) {
-            g_pFake->Log("OpenPort(" + HandleText(monitor) + ", " + Utf8Text(name ? name : L"") + ") failed");
-            SetLastError(g_pFake->m_dwOpenError);
-            return FALSE;
-        }
-        ULONG_PTR value;
-        {
-            std::lock_guard<std::mutex> hold(g_pFake->m_lock);
-            value = g_pFake->m_nextHandle++;
-        }
-        *handle = reinterpret_cast<HANDLE>(value);
-        g_pFake->Log("OpenPort(" + HandleText(monitor) + ", " + Utf8Text(name ? name : L"") + ") -> " + HandleText(*handle));
-        return TRUE;
-    }
-    static BOOL WINAPI StartDocPort(HANDLE port, LPWSTR, DWORD, DWORD, LPBYTE)
-    {
-        g_pFake->Log("StartDocPort(" + HandleText(port) + ")");
-        return TRUE;
-    }
-    static BOOL WINAPI WritePort(HANDLE port, LPBYTE, DWORD count, LPDWORD written)
-    {
-        g_pFake->Log("WritePort(" + HandleText(port) + ")");
-        *written = count;
-        return TRUE;
-    }
-    static BOOL WINAPI ReadPort(HANDLE port, LPBYTE, DWORD, LPDWORD read)
-    {
-        g_pFake->Log("ReadPort(" + HandleText(port) + ")");
-        *read = 0;
-        return TRUE;
-    }
-    static BOOL WINAPI EndDocPort(HANDLE port)
-    {
-        g_pFake->Log("EndDocPort(" + HandleText(port) + ")");
-        return TRUE;
-    }
-    static BOOL WINAPI ClosePort(HANDLE port)
-    {
-        g_pFake->Log("ClosePort(" + HandleText(port) + ")");
-        return TRUE;
-    }
-    static BOOL WINAPI SetPortTimeOuts(HANDLE port, LPCOMMTIMEOUTS t, DWORD reserved)
-    {
-        char text[128];
-        snprintf(text, sizeof(text), ", %lu/%lu/%lu/%lu/%lu, %lu)", t->ReadIntervalTimeout,
-                 t->ReadTotalTimeoutMultiplier, t->ReadTotalTimeoutConstant, t->WriteTotalTimeoutMultiplier,
-                 t->WriteTotalTimeoutConstant, reserved);
-        g_pFake->Log("SetPortTimeOuts(" + HandleText(port) + text);
-        return TRUE;
-    }
-};
-
 CFakePortMonitor::CFakePortMonitor()
 {
     Reset();
     g_pFake = this;
-}
-
-void CFakePortMonitor::Reset()
-{
-    ZeroMemory(&m_table, sizeof(m_table));
-    m_table.cbSize = sizeof(m_table);
-    m_table.pfnOpenPort = FakePortEntries::OpenPort;
-    m_table.pfnStartDocPort = FakePortEntries::StartDocPort;
-    m_table.pfnWritePort = FakePortEntries::WritePort;
-    m_table.pfnReadPort = FakePortEntries::ReadPort;
-    m_table.pfnEndDocPort = FakePortEntries::EndDocPort;
-    m_table.pfnClosePort = FakePortEntries::ClosePort;
-    m_table.pfnSetPortTimeOuts = FakePortEntries::SetPortTimeOuts;
-    m_dwOpenError = 0;
-    ClearCalls();
 }
 
 CFakePortMonitor::~CFakePortMonitor()
@@ -99,10 +84,25 @@ CFakePortMonitor::~CFakePortMonitor()
     g_pFake = nullptr;
 }
 
+void CFakePortMonitor::Reset()
+{
+    ZeroMemory(&m_table, sizeof(m_table));
+    m_table.cbSize = sizeof(m_table);
+    m_table.pfnOpenPort = OpenPort;
+    m_table.pfnStartDocPort = StartDocPort;
+    m_table.pfnWritePort = WritePort;
+    m_table.pfnReadPort = ReadPort;
+    m_table.pfnEndDocPort = EndDocPort;
+    m_table.pfnClosePort = ClosePort;
+    m_table.pfnSetPortTimeOuts = SetPortTimeOuts;
+    m_dwOpenError = 0;
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_calls.clear();
+}
+
 void CFakePortMonitor::Omit(size_t entryOffset)
 {
-    PVOID none = nullptr;
-    memcpy(reinterpret_cast<BYTE*>(&m_table) + entryOffset, &none, sizeof(none));
+    memset(reinterpret_cast<BYTE*>(&m_table) + entryOffset, 0, sizeof(PVOID));
 }
 
 std::vector<std::string> CFakePortMonitor::Calls() const
@@ -111,14 +111,14 @@ std::vector<std::string> CFakePortMonitor::Calls() const
     return m_calls;
 }
 
-void CFakePortMonitor::ClearCalls()
-{
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_calls.clear();
-}
-
 void CFakePortMonitor::Log(const std::string& call)
 {
     std::lock_guard<std::mutex> hold(m_lock);
     m_calls.push_back(call);
+}
+
+ULONG_PTR CFakePortMonitor::NextHandle()
+{
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_nextHandle++;
 }

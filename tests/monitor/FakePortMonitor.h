@@ -35,16 +35,17 @@ public:
     // pfnOpenPort fails with this last error (0: it succeeds).
     void FailOpen(DWORD error) { m_dwOpenError = error; }
 
-    // "OpenPort(<monitor>, <port>) -> <handle>", "SetPortTimeOuts(<handle>,
-    // <interval>/<read mult>/<read const>/<write mult>/<write const>, <reserved>)",
-    // "ClosePort(<handle>)", other entries by name and handle; handles in hex.
+    // "OpenPort(<monitor>, <port>) -> <handle>" (or "failed"),
+    // "SetPortTimeOuts(<handle>, <interval>/<read mult>/<read const>/<write
+    // mult>/<write const>, <reserved>)", "ClosePort(<handle>)"; the job
+    // entries, which a language monitor leaves to its helper, log
+    // "<entry>(<handle>)". Handles in hex.
     std::vector<std::string> Calls() const;
-    void ClearCalls();
+    void Log(const std::string& call);
+    ULONG_PTR NextHandle();
+    DWORD OpenError() const { return m_dwOpenError; }
 
 private:
-    friend struct FakePortEntries;
-    void Log(const std::string& call);
-
     Monitor2Table m_table;
     DWORD m_dwOpenError = 0;
     ULONG_PTR m_nextHandle = FIRST_PORT_HANDLE;

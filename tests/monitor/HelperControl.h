@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 // The record as the helper reads it: byte offsets, little-endian, every
 // pointer and handle in an 8-byte slot.
@@ -60,18 +61,14 @@ inline void SetRecordSlot(BYTE* record, size_t offset, const void* pointer)
     memcpy(record + offset, &value, sizeof(value));
 }
 
-// A text field into out (room characters): at most room - 1 of the field's
-// characters, always terminated.
-inline void RecordText(const BYTE* record, size_t offset, size_t room, WCHAR* out)
+// A text field: at most room - 1 of its characters.
+inline std::wstring RecordString(const BYTE* record, size_t offset, size_t room = 256)
 {
     const WCHAR* text = reinterpret_cast<const WCHAR*>(record + offset);
-    size_t n = wcsnlen(text, room - 1);
-    wmemcpy(out, text, n);
-    out[n] = L'\0';
+    return std::wstring(text, wcsnlen(text, room - 1));
 }
 
-// Rooms of the record's texts in characters.
-const size_t RECORD_NAME_ROOM = 256;
+// Rooms of the texts that are not 256 characters.
 const size_t RECORD_PORT_ROOM = 576;
 const size_t RECORD_DOC_ROOM = 128;
 const size_t RECORD_ADDRESS_ROOM = 25;
@@ -88,30 +85,14 @@ enum HelperCallKind : DWORD {
     HELPER_END,
 };
 
-// One call and the record's fields as the helper read them at that call.
+// One call, with the record's bytes as the helper saw them then.
 struct HelperSeen {
     HelperCallKind kind;
     DWORD threadId;
     const BYTE* record;
     DWORD count;  // bytes offered to LM_WritPort or LM_ReadPort
     DWORD result; // what the helper gave back
-    WCHAR printer[RECORD_NAME_ROOM];
-    WCHAR port[RECORD_PORT_ROOM];
-    WCHAR vidPid[RECORD_NAME_ROOM];
-    WCHAR symbolicLink[RECORD_NAME_ROOM];
-    WCHAR docName[RECORD_DOC_ROOM];
-    WCHAR ipAddress[RECORD_ADDRESS_ROOM];
-    DWORD portNumber;
-    DWORD linked;
-    DWORD jobId;
-    DWORD tcpPort;
-    BYTE notUsb;
-    BYTE tcpIp;
-    ULONGLONG dll;
-    ULONGLONG entries[4]; // LM_StartDocPort, LM_EndDocPort, LM_WritPort, LM_ReadPort
-    ULONGLONG monitorPort;
-    ULONGLONG port_;
-    ULONGLONG monitor2;
+    BYTE bytes[RecordOffset::Size];
 };
 
 const DWORD HELPER_CALL_LIMIT = 96;

@@ -105,10 +105,3 @@ bool CMonitorSpooler::IsHelperLoaded()
 {
     return GetModuleHandleW(HelperPath().c_str()) != nullptr;
 }
-
-std::wstring RecordTextOf(HANDLE port, size_t offset, size_t room)
-{
-    std::vector<WCHAR> text(room);
-    RecordText(RecordOf(port), offset, room, text.data());
-    return text.data();
-}

@@ -54,4 +54,3 @@ inline const BYTE* RecordOf(HANDLE port)
 {
     return static_cast<const BYTE*>(port);
 }
-std::wstring RecordTextOf(HANDLE port, size_t offset, size_t room = RECORD_NAME_ROOM);

@@ -15,6 +15,20 @@
 // Marker primed into the last error before each call.
 const DWORD kMonitorMarker = 0xC0DE5A5A;
 
+// Fields of a record, or of the bytes the helper saw, by offset.
+inline DWORD Dword(const BYTE* record, size_t offset)
+{
+    return RecordField<DWORD>(record, offset);
+}
+inline ULONGLONG Slot(const BYTE* record, size_t offset)
+{
+    return RecordField<ULONGLONG>(record, offset);
+}
+inline ULONGLONG ValueOf(const void* pointer)
+{
+    return reinterpret_cast<ULONG_PTR>(pointer);
+}
+
 class MonitorTest : public ::testing::Test {
 protected:
     void SetUp() override

@@ -40,15 +40,21 @@ void PrintHelperCalls()
     for (DWORD i = 0; i < g_control.callCount; ++i) {
         const HelperSeen& s = g_control.calls[i];
         char detail[1024] = "";
-        if (s.kind == HELPER_START)
+        if (s.kind == HELPER_START) {
+            using namespace RecordOffset;
             snprintf(detail, sizeof(detail),
                      " szPrinterName \"%s\", szPortNameW %s, dwPortNumber %lu,\n"
                      "                   szVIDPID %s, dwLinked %lu,\n"
                      "                   szSymbolicLink %s,\n"
                      "                   szDocName \"%s\", JobId %lu, hPort %s, result %lu",
-                     Utf8Text(s.printer).c_str(), Utf8Text(s.port).c_str(), s.portNumber, Utf8Text(s.vidPid).c_str(),
-                     s.linked, Utf8Text(s.symbolicLink).c_str(), Utf8Text(s.docName).c_str(), s.jobId,
-                     HandleText(reinterpret_cast<void*>(static_cast<ULONG_PTR>(s.port_))).c_str(), s.result);
+                     Utf8Text(RecordString(s.bytes, PrinterName)).c_str(),
+                     Utf8Text(RecordString(s.bytes, PortName, RECORD_PORT_ROOM)).c_str(),
+                     RecordField<DWORD>(s.bytes, PortNumber), Utf8Text(RecordString(s.bytes, VidPid)).c_str(),
+                     RecordField<DWORD>(s.bytes, Linked), Utf8Text(RecordString(s.bytes, SymbolicLink)).c_str(),
+                     Utf8Text(RecordString(s.bytes, DocName, RECORD_DOC_ROOM)).c_str(),
+                     RecordField<DWORD>(s.bytes, JobId),
+                     HandleText(RecordField<void*>(s.bytes, Port)).c_str(), s.result);
+        }
         else if (s.kind == HELPER_WRITE || s.kind == HELPER_READ)
             snprintf(detail, sizeof(detail), " %lu bytes offered, result %lu", s.count, s.result);
         else if (s.kind == HELPER_END)

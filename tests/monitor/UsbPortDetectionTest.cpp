@@ -65,8 +65,8 @@ protected:
         HANDLE record = Open(name, kPrinter);
         EXPECT_TRUE(spooler.StartDoc(record, kPrinter, 1, L"job")) << GetLastError();
         EXPECT_TRUE(spooler.Table()->pfnEndDocPort(record));
-        return {RecordTextOf(record, RecordOffset::VidPid), RecordTextOf(record, RecordOffset::SymbolicLink),
-                RecordField<DWORD>(RecordOf(record), RecordOffset::Linked)};
+        return {RecordString(RecordOf(record), RecordOffset::VidPid),
+                RecordString(RecordOf(record), RecordOffset::SymbolicLink), Dword(RecordOf(record), RecordOffset::Linked)};
     }
 
     static bool KeyNamePath() { return GetOSVersionCode() >= OSV_WIN8; }
@@ -165,8 +165,9 @@ TEST_F(UsbPortDetectionTest, FindsTheModelAndDevicePathBehindThePort)
         EXPECT_EQ(expected.linked, shown.linked);
         // The helper read the same from the record.
         const HelperSeen start = Seen(HELPER_START).back();
-        EXPECT_EQ(expected.vidPid, start.vidPid);
-        EXPECT_EQ(expected.path, start.symbolicLink);
+        const BYTE* seen = start.bytes;
+        EXPECT_EQ(expected.vidPid, RecordString(seen, RecordOffset::VidPid));
+        EXPECT_EQ(expected.path, RecordString(seen, RecordOffset::SymbolicLink));
     }
 }
 
@@ -195,7 +196,7 @@ TEST_F(UsbPortDetectionTest, ANetworkPortTakesTheFirstModelRowAndNoPath)
     ASSERT_TRUE(reg.AddInterface(Interface(reg, L"VID_5D27&PID_0001", L"zero", 0, L"VornexT42", 1)));
     HANDLE record = Open(port.c_str(), kPrinter);
     ASSERT_TRUE(spooler.StartDoc(record, kPrinter, 1, L"job"));
-    EXPECT_EQ(L"VID_5D27&PID_0101", RecordTextOf(record, RecordOffset::VidPid));
-    EXPECT_EQ(L"", RecordTextOf(record, RecordOffset::SymbolicLink));
-    EXPECT_EQ(0u, RecordField<DWORD>(RecordOf(record), RecordOffset::Linked));
+    EXPECT_EQ(L"VID_5D27&PID_0101", RecordString(RecordOf(record), RecordOffset::VidPid));
+    EXPECT_EQ(L"", RecordString(RecordOf(record), RecordOffset::SymbolicLink));
+    EXPECT_EQ(0u, Dword(RecordOf(record), RecordOffset::Linked));
 }

@@ -1,74 +1,44 @@
-// The test build of the helper library QelLMhlp.dll. It reads the monitor's
-// record only by the offsets of the contract, logs every call with what it
-// read, answers with the results the program chose, and on request forwards
-// the job to the printer the record names.
+// The test build of the helper library QelLMhlp.dll. It logs every call with
+// the record's bytes, reads the record only by the offsets of the contract,
+// answers with the results the program chose, and on request forwards the
+// job to the printer the record names.
 #include <winsock2.h>
 #include <windows.h>
 
 #include "HelperControl.h"
 #include "UsbLink.h"
 
-
 namespace {
 
 const DWORD kDefaultTcpPort = 9100;
 
-template <typename T>
-T* SlotPointer(const BYTE* record, size_t offset)
+CUsbLink* LinkOf(const BYTE* record)
 {
-    return reinterpret_cast<T*>(static_cast<ULONG_PTR>(RecordField<ULONGLONG>(record, offset)));
+    return reinterpret_cast<CUsbLink*>(static_cast<ULONG_PTR>(RecordField<ULONGLONG>(record, RecordOffset::CpUsb)));
 }
 
-void Log(HelperCallKind kind, const BYTE* record, DWORD count, DWORD result)
+DWORD Log(HelperCallKind kind, const BYTE* record, DWORD count, DWORD result)
 {
     HelperControl* control = FindHelperControl();
     if (!control)
-        return;
+        return result;
     AcquireSRWLockExclusive(&control->lock);
     if (control->callCount < HELPER_CALL_LIMIT) {
         HelperSeen& seen = control->calls[control->callCount++];
-        ZeroMemory(&seen, sizeof(seen));
-        seen.kind = kind;
-        seen.threadId = GetCurrentThreadId();
-        seen.record = record;
-        seen.count = count;
-        seen.result = result;
-        if (record) {
-            using namespace RecordOffset;
-            RecordText(record, PrinterName, RECORD_NAME_ROOM, seen.printer);
-            RecordText(record, PortName, RECORD_PORT_ROOM, seen.port);
-            RecordText(record, VidPid, RECORD_NAME_ROOM, seen.vidPid);
-            RecordText(record, SymbolicLink, RECORD_NAME_ROOM, seen.symbolicLink);
-            RecordText(record, DocName, RECORD_DOC_ROOM, seen.docName);
-            RecordText(record, IPAddress, RECORD_ADDRESS_ROOM, seen.ipAddress);
-            seen.portNumber = RecordField<DWORD>(record, PortNumber);
-            seen.linked = RecordField<DWORD>(record, Linked);
-            seen.jobId = RecordField<DWORD>(record, JobId);
-            seen.tcpPort = RecordField<DWORD>(record, TcpPort);
-            seen.notUsb = record[NotUsb];
-            seen.tcpIp = record[TcpIp];
-            seen.dll = RecordField<ULONGLONG>(record, Dll);
-            seen.entries[0] = RecordField<ULONGLONG>(record, StartDocPort);
-            seen.entries[1] = RecordField<ULONGLONG>(record, EndDocPort);
-            seen.entries[2] = RecordField<ULONGLONG>(record, WritPort);
-            seen.entries[3] = RecordField<ULONGLONG>(record, ReadPort);
-            seen.monitorPort = RecordField<ULONGLONG>(record, MonitorPort);
-            seen.port_ = RecordField<ULONGLONG>(record, Port);
-            seen.monitor2 = RecordField<ULONGLONG>(record, Monitor2);
-        }
+        seen = {kind, GetCurrentThreadId(), record, count, result, {}};
+        if (record)
+            memcpy(seen.bytes, record, RecordOffset::Size);
     }
     ReleaseSRWLockExclusive(&control->lock);
+    return result;
 }
 
 // Puts a block of the process heap into an empty buffer slot.
 void AllocateBuffer(HelperControl* control, BYTE* record, size_t offset, DWORD bytes)
 {
-    if (RecordField<ULONGLONG>(record, offset) != 0)
-        return;
-    void* block = HeapAlloc(GetProcessHeap(), 0, bytes);
+    void* block = RecordField<ULONGLONG>(record, offset) ? nullptr : HeapAlloc(GetProcessHeap(), 0, bytes);
     if (!block)
         return;
-    memset(block, 0xB5, bytes);
     SetRecordSlot(record, offset, block);
     if (offset == RecordOffset::Buffer1)
         memcpy(record + RecordOffset::BufferLength, &bytes, sizeof(bytes));
@@ -78,97 +48,76 @@ void AllocateBuffer(HelperControl* control, BYTE* record, size_t offset, DWORD b
     ReleaseSRWLockExclusive(&control->lock);
 }
 
-// Opens the printer the record names; the link lives in the record's cpUsb.
+// Opens the printer the record names: the address of a TCP/IP port or the
+// device path of a USB port. The link lives in the record's cpUsb.
 DWORD OpenPrinterLink(BYTE* record)
 {
     auto link = new CUsbLink;
     DWORD result;
     if (record[RecordOffset::TcpIp]) {
-        WCHAR address[RECORD_ADDRESS_ROOM];
-        RecordText(record, RecordOffset::IPAddress, RECORD_ADDRESS_ROOM, address);
         DWORD port = RecordField<DWORD>(record, RecordOffset::TcpPort);
-        link->SetIPAddr(address, port ? port : kDefaultTcpPort);
+        link->SetIPAddr(RecordString(record, RecordOffset::IPAddress, RECORD_ADDRESS_ROOM).c_str(),
+                        port ? port : kDefaultTcpPort);
         result = link->OpenUsb();
     } else {
-        WCHAR path[RECORD_NAME_ROOM];
-        RecordText(record, RecordOffset::SymbolicLink, RECORD_NAME_ROOM, path);
-        result = link->OpenByDevicePath(path);
+        result = link->OpenByDevicePath(RecordString(record, RecordOffset::SymbolicLink).c_str());
     }
-    if (result != 0) {
+    if (result != 0)
         delete link;
-        return result;
-    }
-    SetRecordSlot(record, RecordOffset::CpUsb, link);
-    return 0;
-}
-
-void ClosePrinterLink(BYTE* record)
-{
-    delete SlotPointer<CUsbLink>(record, RecordOffset::CpUsb);
-    SetRecordSlot(record, RecordOffset::CpUsb, nullptr);
+    else
+        SetRecordSlot(record, RecordOffset::CpUsb, link);
+    return result;
 }
 
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH)
-        Log(HELPER_LOADED, nullptr, 0, 0);
-    else if (reason == DLL_PROCESS_DETACH)
-        Log(HELPER_UNLOADED, nullptr, 0, 0);
+    if (reason == DLL_PROCESS_ATTACH || reason == DLL_PROCESS_DETACH)
+        Log(reason == DLL_PROCESS_ATTACH ? HELPER_LOADED : HELPER_UNLOADED, nullptr, 0, 0);
     return TRUE;
 }
 
 extern "C" DWORD WINAPI LM_StartDocPort(BYTE* record)
 {
     HelperControl* control = FindHelperControl();
-    DWORD result = 0;
-    if (control && control->allocateBuffers) {
+    if (!control)
+        return 0;
+    if (control->allocateBuffers) {
         AllocateBuffer(control, record, RecordOffset::Buffer1, HELPER_BUFFER1_BYTES);
         AllocateBuffer(control, record, RecordOffset::Buffer2, HELPER_BUFFER2_BYTES);
     }
-    if (control && control->forward)
-        result = OpenPrinterLink(record);
-    else if (control)
-        result = control->startResult;
-    Log(HELPER_START, record, 0, result);
-    return result;
+    return Log(HELPER_START, record, 0, control->forward ? OpenPrinterLink(record) : control->startResult);
 }
 
 extern "C" DWORD WINAPI LM_WritPort(BYTE* record, BYTE* buffer, DWORD count, DWORD* written)
 {
     HelperControl* control = FindHelperControl();
-    CUsbLink* link = SlotPointer<CUsbLink>(record, RecordOffset::CpUsb);
     DWORD result = control ? control->writeResult : 0;
     if (control && control->forward)
-        result = link ? link->WriteData(buffer, count, written) : ERROR_NOT_READY;
+        result = LinkOf(record) ? LinkOf(record)->WriteData(buffer, count, written) : ERROR_NOT_READY;
     else
         *written = result == 0 ? count : 0;
-    Log(HELPER_WRITE, record, count, result);
-    return result;
+    return Log(HELPER_WRITE, record, count, result);
 }
 
 extern "C" DWORD WINAPI LM_ReadPort(BYTE* record, BYTE* buffer, DWORD count, DWORD* read)
 {
     HelperControl* control = FindHelperControl();
-    CUsbLink* link = SlotPointer<CUsbLink>(record, RecordOffset::CpUsb);
     DWORD result = control ? control->readResult : 0;
     if (control && control->forward) {
-        result = link ? link->ReadData(buffer, count, read) : ERROR_NOT_READY;
+        result = LinkOf(record) ? LinkOf(record)->ReadData(buffer, count, read) : ERROR_NOT_READY;
     } else if (control && result == 0) {
-        DWORD n = control->readLength < count ? control->readLength : count;
-        memcpy(buffer, control->readData, n);
-        *read = n;
+        *read = control->readLength < count ? control->readLength : count;
+        memcpy(buffer, control->readData, *read);
     }
-    Log(HELPER_READ, record, count, result);
-    return result;
+    return Log(HELPER_READ, record, count, result);
 }
 
 extern "C" DWORD WINAPI LM_EndDocPort(BYTE* record)
 {
     HelperControl* control = FindHelperControl();
-    ClosePrinterLink(record);
-    DWORD result = control ? control->endResult : 0;
-    Log(HELPER_END, record, 0, result);
-    return result;
+    delete LinkOf(record);
+    SetRecordSlot(record, RecordOffset::CpUsb, nullptr);
+    return Log(HELPER_END, record, 0, control ? control->endResult : 0);
 }
