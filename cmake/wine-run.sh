@@ -72,6 +72,15 @@ boot() {
         quiet wine wineboot -i
         quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d $graphics /f
         quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        # No window manager runs on the private X server: Wine draws the
+        # captions and frames itself.
+        if [ $graphics = x11 ]; then
+            quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+            # This Wine does not find its own fonts where Debian puts them:
+            # Marlett draws the caption buttons. The texts keep the system's
+            # fonts, which have the Chinese glyphs that Wine's own lack.
+            cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        fi
         # What the boot started (the desktop among it) chose its display
         # driver before null was set: end it all and start afresh.
         quiet wineserver -k || true
