@@ -25,3 +25,6 @@ done
 "$runner" "$prefix" "$build/bin/QelDemo.exe" "$address" "$port"
 # QelChart, run headless against an emulated printer of its own.
 "$runner" "$prefix" "$build/bin/QelChartDemo.exe"
+# QelUI, loaded by the spooler client for a printer installed on the port of
+# an emulated printer of its own: the driver's DEVMODE and capability answers.
+"$runner" "$prefix" "$build/bin/QelUiDemo.exe"
