@@ -12,17 +12,11 @@
 #include "DevModeImage.h"
 #include "InstalledPrinter.h"
 #include "PrinterEmulator.h"
+#include "PrintableText.h"
 
 namespace {
 
 const char* kRibbons[] = {"YMCKO", "K", "1/2 YMCKO", "YMCKOK", "KO"};
-
-std::string Narrow(LPCWSTR text)
-{
-    char out[512] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof(out), nullptr, nullptr);
-    return out;
-}
 
 const char* Ribbon(BYTE ribbon)
 {
@@ -44,10 +38,10 @@ BYTE PrivByte(const DEVMODEW* dm, size_t offset)
 void PrintDevMode(const DEVMODEW* dm)
 {
     printf("  public:  \"%s\", spec 0x%04X, driver 0x%04X, %u + %u bytes, fields 0x%08lX\n",
-           Narrow(dm->dmDeviceName).c_str(), dm->dmSpecVersion, dm->dmDriverVersion, dm->dmSize, dm->dmDriverExtra,
+           Utf8Text(dm->dmDeviceName).c_str(), dm->dmSpecVersion, dm->dmDriverVersion, dm->dmSize, dm->dmDriverExtra,
            dm->dmFields);
     printf("           paper %d \"%s\" %d x %d (0.1 mm), %s, %d copies, %d x %d dpi, %s, %s, bin %d\n",
-           dm->dmPaperSize, Narrow(dm->dmFormName).c_str(), dm->dmPaperWidth, dm->dmPaperLength,
+           dm->dmPaperSize, Utf8Text(dm->dmFormName).c_str(), dm->dmPaperWidth, dm->dmPaperLength,
            dm->dmOrientation == DMORIENT_PORTRAIT ? "portrait" : "landscape", dm->dmCopies, dm->dmPrintQuality,
            dm->dmYResolution, dm->dmColor == DMCOLOR_COLOR ? "colour" : "monochrome",
            dm->dmDuplex == DMDUP_SIMPLEX ? "simplex" : "duplex", dm->dmDefaultSource);
@@ -78,8 +72,8 @@ int wmain()
     if (!printer.ok())
         return Fail("the printer could not be installed");
     LPWSTR name = printer.NameText();
-    printf("QelUI for \"%s\" (driver \"%s\") on the Standard TCP/IP port %s:%u\n", Narrow(name).c_str(),
-           Narrow(printer.DriverName().c_str()).c_str(), emu.GetAddress(), emu.GetPort());
+    printf("QelUI for \"%s\" (driver \"%s\") on the Standard TCP/IP port %s:%u\n", Utf8Text(name).c_str(),
+           Utf8Text(printer.DriverName().c_str()).c_str(), emu.GetAddress(), emu.GetPort());
 
     LONG size = DocumentPropertiesW(nullptr, printer.Handle(), name, nullptr, nullptr, 0);
     printf("DocumentPropertiesW, size query: %ld bytes\n", size);
@@ -114,9 +108,9 @@ int wmain()
         resolutions = ask(DC_ENUMRESOLUTIONS, resolution);
     printf("DeviceCapabilitiesW:\n");
     printf("  DC_PAPERS %d: %u   DC_PAPERNAMES %d: \"%s\"   DC_PAPERSIZE %d: %ld x %ld (0.1 mm)\n", papers, paper,
-           paperNames, Narrow(paperName).c_str(), paperSizes, paperSize.x, paperSize.y);
+           paperNames, Utf8Text(paperName).c_str(), paperSizes, paperSize.x, paperSize.y);
     printf("  DC_BINS %d: %u   DC_BINNAMES %d: \"%s\"   DC_ENUMRESOLUTIONS %d: %ld x %ld\n", bins, bin, binNames,
-           Narrow(binName).c_str(), resolutions, resolution[0], resolution[1]);
+           Utf8Text(binName).c_str(), resolutions, resolution[0], resolution[1]);
     printf("  DC_FIELDS 0x%08X   DC_SIZE %d   DC_EXTRA %d   DC_VERSION 0x%04X   DC_DRIVER 0x%04X\n",
            ask(DC_FIELDS, nullptr), ask(DC_SIZE, nullptr), ask(DC_EXTRA, nullptr), ask(DC_VERSION, nullptr),
            ask(DC_DRIVER, nullptr));
@@ -135,6 +129,6 @@ int wmain()
     DEVQUERYPRINT_INFO none = {sizeof(none), 1, printer.Handle(), nullptr, text, 64, 0};
     ui.queryPrint(&none);
     printf("DevQueryPrintEx: the application's DEVMODE %s; no DEVMODE: \"%s\" (%lu characters needed)\n",
-           printable ? "prints" : "does not print", Narrow(text).c_str(), none.cchNeeded);
+           printable ? "prints" : "does not print", Utf8Text(text).c_str(), none.cchNeeded);
     return answer == IDOK && printable ? 0 : 1;
 }
