@@ -1,0 +1,4 @@
+// Resource ids of the "Tool" page (template IDD_TOOL).
+#pragma once
+
+#include "PageTemplates.h"
