@@ -9,6 +9,7 @@
 #include "DialogDriver.h"
 #include "DriverModule.h"
 #include "InstalledPrinter.h"
+#include "LanguageFile.h"
 #include "MaskBitmap.h"
 #include "PrintAreaPage.h"
 #include "PrintAreaResource.h"
@@ -30,7 +31,7 @@ static std::ostream& operator<<(std::ostream& out, const RECT& r)
 
 namespace {
 
-const size_t kRibbon = 64;
+const size_t kRibbon = 64, kLanguage = 16;
 
 struct Rect {
     LONG left, top, right, bottom;
@@ -48,10 +49,10 @@ std::ostream& operator<<(std::ostream& out, const Rect& r)
 // One printing-preferences sheet showing the Print Area page.
 class AreaSheet {
 public:
-    AreaSheet(CInstalledPrinter& printer, WORD orientation = 1, BYTE ribbon = 0)
+    AreaSheet(CInstalledPrinter& printer, WORD orientation = 1, BYTE ribbon = 0, WORD language = 0)
         : m_in(DevModeImage::Defaults(printer.Name().c_str()))
     {
-        m_in.Word(offsetof(DEVMODEW, dmOrientation), orientation).PrivByte(kRibbon, ribbon);
+        m_in.Word(offsetof(DEVMODEW, dmOrientation), orientation).PrivByte(kRibbon, ribbon).PrivWord(kLanguage, language);
         m_header = {sizeof(DOCUMENTPROPERTYHEADER), 0, printer.Handle(), printer.NameText(), m_in.DevMode(),
                     nullptr, 0, DM_IN_BUFFER};
         m_host.reset(new CSheetHost(DrvDocumentPropertySheets, reinterpret_cast<LPARAM>(&m_header)));
@@ -379,6 +380,17 @@ TEST_F(AreaPage, SaveStoresTheEntryAsItStands)
     sheet.Press(IDC_AREA_SAVE);
     EXPECT_EQ(std::vector<std::wstring>{L"Logo"}, keys->ValueNames(true));
     EXPECT_STREQ(L"Full Card", sheet.Entry().szName);
+    // Lists without a selection change nothing.
+    const PrintAreaRecord before = sheet.Entry();
+    for (int list : {IDC_AREA_NAMES, IDC_AREA_PANEL, IDC_AREA_SIDE, IDC_AREA_RECTS})
+        sheet.Choose(list, -1);
+    sheet.Press(IDC_AREA_SAVE);
+    sheet.Press(IDC_AREA_DELETE);
+    sheet.Press(IDC_AREA_REMOVE);
+    EXPECT_EQ(&sheet.ui->PrintAreas[0], sheet.ui->pCurPrintArea);
+    EXPECT_EQ(0, memcmp(&before, &sheet.Entry(), sizeof(before)));
+    EXPECT_TRUE(sheet.host().MessageBoxes().empty());
+    EXPECT_EQ(std::vector<std::wstring>{L"Logo"}, keys->ValueNames(true));
 }
 
 TEST_F(AreaPage, DeleteAsksFirst)
@@ -495,6 +507,57 @@ TEST_F(AreaPage, TheMaskIsChosenInTheOpenDialog)
         sheet.Press(IDC_AREA_LOAD_BMP);
     }
     EXPECT_EQ(nullptr, g_MaskBitmap.pBits);
+    // The picture goes with the page: the next sheet starts without it.
+    {
+        CDialogDriver driver(CDialogDriver::ChooseFile(good));
+        sheet.Press(IDC_AREA_LOAD_BMP);
+    }
+    ASSERT_NE(nullptr, g_MaskBitmap.pBits);
+    EXPECT_TRUE(sheet.host().PressCancel());
+    EXPECT_EQ(nullptr, g_MaskBitmap.pBits);
+    EXPECT_EQ(nullptr, g_pPrintAreaUiData);
+}
+
+TEST_F(AreaPage, ATranslatedFullCardStaysFullCard)
+{
+    WCHAR path[MAX_PATH];
+    ASSERT_TRUE(GetLanguageFilePath(LANGNO_ARABIC, path));
+    const std::wstring text = L"\xFEFF[Print Area]\r\nFull Card=Carte\r\nWarning=Attention\r\n"
+                              L"Are you sure to delete this print area setting?=Supprimer ?\r\n"
+                              L"Save print area:=Nom :\r\n[Tool]\r\nWarning=Outil\r\nFull Card=Outil\r\n";
+    ASSERT_TRUE(ScratchFolder::Write(path, std::string(reinterpret_cast<const char*>(text.c_str()),
+                                                       text.size() * sizeof(WCHAR))));
+    ASSERT_EQ(ERROR_SUCCESS, keys->PutArea(L"Logo", Logo()));
+    {
+        AreaSheet sheet(*printer, 1, 0, LANGNO_ARABIC);
+        ASSERT_TRUE(sheet.ok());
+        EXPECT_EQ((std::vector<std::wstring>{L"Carte", L"Logo"}), sheet.Items(IDC_AREA_NAMES));
+        sheet.Choose(IDC_AREA_NAMES, 1);
+        sheet.Choose(IDC_AREA_NAMES, 0);
+        EXPECT_STREQ(L"Full Card", sheet.Entry().szName);
+        EXPECT_EQ(0u, sheet.Entry().dwRectCount);
+        EXPECT_FALSE(sheet.Enabled(IDC_AREA_DELETE) || sheet.Enabled(IDC_AREA_SAVE));
+        // Another page's section is current whenever this page looks up a text.
+        sheet.ui->Translater.SetSection(L"Tool");
+        sheet.Choose(IDC_AREA_PANEL, 1);
+        EXPECT_EQ(std::vector<std::wstring>{L"Carte"}, sheet.Items(IDC_AREA_NAMES));
+        sheet.Choose(IDC_AREA_PANEL, 0);
+        sheet.Choose(IDC_AREA_NAMES, 1);
+        sheet.ui->Translater.SetSection(L"Tool");
+        sheet.host().AnswerMessageBoxes(IDCANCEL);
+        sheet.Press(IDC_AREA_DELETE);
+        ASSERT_EQ(1u, sheet.host().MessageBoxes().size());
+        EXPECT_EQ(L"Attention", sheet.host().MessageBoxes()[0].caption);
+        EXPECT_EQ(L"Supprimer ?\n\nLogo", sheet.host().MessageBoxes()[0].text);
+        sheet.ui->Translater.SetSection(L"Tool");
+        CDialogDriver driver(CDialogDriver::Cancel());
+        sheet.Press(IDC_AREA_SAVE_AS);
+        EXPECT_EQ(std::vector<std::wstring>{L"Nom :"}, driver.Captions());
+        sheet.Choose(IDC_AREA_NAMES, 0);
+        ASSERT_TRUE(sheet.host().Apply());
+        EXPECT_TRUE(IsStoredText(keys->Choice(L"PrintArea_Front_YMCO_P"), L"Full Card"));
+    }
+    DeleteFileW(path);
 }
 
 TEST_F(AreaPage, AnotherOrientationOrRibbonRebuildsTheEntries)

@@ -154,6 +154,10 @@ TEST(Preview, ACardTooSmallOrWithoutASizeDrawsWhatItCan)
     Canvas small;
     PaintPrintAreaPreview(small.dc(), {0, 0, 10, 10}, Entry(1, 0, kWhite, {{0, 0, 648, 1012}}), 0, kNoMask);
     EXPECT_EQ(kWhite, small.At(4, 5));
+    // No frame at all: nothing is scaled to it.
+    Canvas none;
+    PaintPrintAreaPreview(none.dc(), {5, 5, 5, 5}, Entry(1, 0, kWhite, {kArea}), 0, kNoMask);
+    EXPECT_EQ(kGrey, none.At(5, 5));
     // No card size in the entry: the card alone.
     Canvas sizeless;
     PrintAreaRecord entry = Entry(1, 0, kWhite, {kArea});
