@@ -282,6 +282,7 @@ void ApplyPage(HWND page, UiData* ui)
             }
             SaveDefaultPrintAreaName(ui->szPrinterName, entry->szName, static_cast<BYTE>(side),
                                      static_cast<BYTE>(panel), ui->byAreaOrientation);
+            DebugTrace(L"DlgPrintAreaProc(2), side = %u, panel = %u, szName = %ls,\n", side, panel, entry->szName);
         }
     }
     ReportPageResult(ui, IDD_PRINT_AREA);
@@ -306,6 +307,7 @@ void DlgPrintArea_OnCommand(HWND page, int controlId, int notification)
     if (!ui || !ui->pCurPrintArea)
         return;
     PrintAreaRecord* entry = ui->pCurPrintArea;
+    DebugTrace(L"DlgPrintArea_OnCommand(1), nID = %d, nNotify = %d,\n", controlId, notification);
     switch (controlId) {
     case IDC_AREA_W:
     case IDC_AREA_H:

@@ -151,7 +151,8 @@ LSTATUS SaveDefaultPrintAreaName(LPCWSTR printer, LPCWSTR name, BYTE side, BYTE 
     LSTATUS status = OpenUserPrinterKey(printer, FALSE, KEY_WRITE, &key);
     if (status != ERROR_SUCCESS)
         return status;
-    // Stored without its terminator, as every reader of the value expects.
+    // Stored without its terminator, as the value has always been written;
+    // the reader adds it.
     status = RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
                             static_cast<DWORD>(wcslen(name) * sizeof(WCHAR)));
     RegCloseKey(key);

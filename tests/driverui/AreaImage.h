@@ -1,6 +1,6 @@
 // Stored print areas for the tests, written byte by byte from the record's
-// layout (not from the driver's own structure), and the user's registry
-// keys of one test printer, removed before and after each use.
+// layout (not from the driver's own structure), the user's keys of a test
+// printer, and values read back from them.
 #pragma once
 
 #include <windows.h>
@@ -8,19 +8,16 @@
 #include <string>
 #include <vector>
 
-const size_t AREA_RECORD_BYTES = 360;
+#include "../foundation/ScratchRegistryKey.h"
 
 class AreaImage {
 public:
-    // A sound portrait YMCO record of the CR-80 card named name.
+    // A sound record of the CR-80 card: no rectangles, black outside.
     explicit AreaImage(LPCWSTR name = L"Area", BYTE orientation = 1, BYTE panel = 0);
-
     AreaImage& Byte(size_t offset, BYTE value);
     AreaImage& Dword(size_t offset, DWORD value);
-    AreaImage& Name(LPCWSTR name); // the 64-character field, rest zeroed
-    AreaImage& Rects(std::vector<RECT> rects); // count and slots
+    AreaImage& Rects(const std::vector<RECT>& rects); // count and slots
     AreaImage& Size(size_t size); // a value of another length
-
     const BYTE* data() const { return m_bytes.data(); }
     DWORD size() const { return static_cast<DWORD>(m_bytes.size()); }
     const std::vector<BYTE>& bytes() const { return m_bytes; }
@@ -29,41 +26,34 @@ private:
     std::vector<BYTE> m_bytes;
 };
 
-// One stored value as read back.
+// HKEY_CURRENT_USER\Printers\<printer> and its PrintArea key, removed before
+// and after.
+struct UserAreaKeys {
+    explicit UserAreaKeys(const std::wstring& printer)
+        : choices(HKEY_CURRENT_USER, L"Printers\\" + printer), areas(HKEY_CURRENT_USER, choices.path() + L"\\PrintArea")
+    {
+    }
+    LSTATUS PutArea(LPCWSTR name, const AreaImage& image, DWORD type = REG_BINARY)
+    {
+        return areas.SetBinary(name, image.data(), image.size(), type);
+    }
+    // As the driver writes a choice: without the terminator.
+    LSTATUS PutChoice(LPCWSTR name, const std::wstring& text)
+    {
+        return choices.SetBinary(name, text.c_str(), static_cast<DWORD>(text.size() * sizeof(WCHAR)), REG_SZ);
+    }
+    ScratchRegistryKey choices, areas;
+};
+
 struct StoredValue {
     LSTATUS status;
     DWORD type;
     std::vector<BYTE> bytes;
-    std::wstring Text() const; // the bytes as UTF-16 up to the first zero
 };
-
-// HKEY_CURRENT_USER\Printers\<printer> and its PrintArea key.
-class UserAreaKeys {
-public:
-    explicit UserAreaKeys(const std::wstring& printer);
-    ~UserAreaKeys();
-    UserAreaKeys(const UserAreaKeys&) = delete;
-    UserAreaKeys& operator=(const UserAreaKeys&) = delete;
-
-    const std::wstring& printer() const { return m_printer; }
-    std::wstring PrinterKey() const { return L"Printers\\" + m_printer; }
-    std::wstring AreasKey() const { return PrinterKey() + L"\\PrintArea"; }
-
-    LSTATUS PutArea(const std::wstring& name, const AreaImage& image, DWORD type = REG_BINARY) const;
-    LSTATUS PutRaw(bool areas, const std::wstring& name, DWORD type, const void* data, DWORD size) const;
-    // A choice value as the driver writes it: without the terminator.
-    LSTATUS PutChoice(const std::wstring& valueName, const std::wstring& text, DWORD type = REG_SZ) const;
-    StoredValue Area(const std::wstring& name) const { return Read(AreasKey(), name); }
-    StoredValue Choice(const std::wstring& valueName) const { return Read(PrinterKey(), valueName); }
-    // Names of every value of a key, sorted.
-    std::vector<std::wstring> ValueNames(bool areas) const;
-    void Clear() const;
-
-private:
-    static StoredValue Read(const std::wstring& key, const std::wstring& name);
-    std::wstring m_printer;
-};
-
+StoredValue ReadValue(const ScratchRegistryKey& key, const std::wstring& name);
+// Names of every value of the key, sorted (Windows enumerates them in the
+// order they were made, Wine by name).
+std::vector<std::wstring> ValueNames(const ScratchRegistryKey& key);
 // A REG_SZ written with a byte count of 2 x length reads back with that
 // count on Windows; Wine stores the terminator too.
 bool IsStoredText(const StoredValue& value, const std::wstring& text);

@@ -20,13 +20,7 @@ class Canvas {
 public:
     Canvas()
     {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = kSize;
-        info.bmiHeader.biHeight = -kSize;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = {{sizeof(BITMAPINFOHEADER), kSize, -kSize, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         m_dc = CreateCompatibleDC(nullptr);
         m_bitmap = CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&m_pixels), nullptr, 0);
         m_old = SelectObject(m_dc, m_bitmap);
@@ -55,10 +49,9 @@ private:
 
 PrintAreaRecord Entry(BYTE orientation, DWORD outside, DWORD inside, std::vector<RECT> rects)
 {
-    AreaImage image(L"Preview", orientation, 0);
-    image.Dword(156, outside).Dword(160, inside).Rects(rects);
     PrintAreaRecord record;
-    memcpy(&record, image.data(), sizeof(record));
+    memcpy(&record, AreaImage(L"Preview", orientation).Dword(156, outside).Dword(160, inside).Rects(rects).data(),
+           sizeof(record));
     return record;
 }
 
@@ -183,50 +176,35 @@ TEST(Preview, TheMaskCoversTheCardUnderGridAndRectangles)
     }
 }
 
-TEST(MaskBitmap, BlankPicturesHaveAlignedRowsOfTheFillByte)
+TEST(MaskBitmap, BlankPicturesHaveAlignedRowsAndFlipThroughTheHeap)
 {
     struct {
         LONG width, height;
         WORD bits;
         DWORD stride;
-    } cases[] = {{3, 2, 8, 4}, {4, 1, 8, 4}, {5, 1, 8, 8}, {1, 3, 24, 4}, {3, 1, 24, 12}, {4, 1, 24, 12}};
+    } cases[] = {{3, 2, 8, 4}, {5, 1, 8, 8}, {1, 3, 24, 4}, {4, 1, 24, 12}};
     for (const auto& c : cases) {
         BitmapImage image;
         memset(&image, 0xEE, sizeof(image));
         ASSERT_TRUE(CreateBlankBitmap(&image, c.width, c.height, c.bits, 0x7F));
-        EXPECT_EQ(0u, image.dwReserved);
-        EXPECT_EQ(c.width, image.lWidth);
-        EXPECT_EQ(c.height, image.lHeight);
-        EXPECT_EQ(c.stride, image.dwStride);
-        EXPECT_EQ(1, image.wPlanes);
-        EXPECT_EQ(c.bits, image.wBitCount);
-        for (DWORD i = 0; i < c.stride * c.height; ++i)
-            ASSERT_EQ(0x7F, image.pBits[i]);
+        EXPECT_EQ((std::vector<LONG>{0, c.width, c.height, LONG(c.stride), 1, c.bits}),
+                  (std::vector<LONG>{LONG(image.dwReserved), image.lWidth, image.lHeight, LONG(image.dwStride),
+                                     image.wPlanes, image.wBitCount}));
+        EXPECT_EQ(std::string(c.stride * c.height, '\x7F'), std::string(reinterpret_cast<char*>(image.pBits),
+                                                                         c.stride * c.height));
         ReleaseBitmapImage(&image);
     }
-    BitmapImage untouched = {};
-    EXPECT_FALSE(CreateBlankBitmap(nullptr, 1, 1, 8, 0));
-    EXPECT_FALSE(CreateBlankBitmap(&untouched, 0, 1, 8, 0));
-    EXPECT_FALSE(CreateBlankBitmap(&untouched, 1, -1, 8, 0));
-    EXPECT_FALSE(CreateBlankBitmap(&untouched, 1, 1, 16, 0));
-    EXPECT_FALSE(CreateBlankBitmap(&untouched, 0x7FFFFFFF, 0x7FFFFFFF, 24, 0));
-    EXPECT_EQ(nullptr, untouched.pBits);
-}
-
-TEST(MaskBitmap, FlipSwapsRowsThroughTheHeap)
-{
     BitmapImage image = {};
+    for (LONG size : {0, -1, 0x7FFFFFFF})
+        EXPECT_FALSE(CreateBlankBitmap(&image, size, size, 24, 0));
+    EXPECT_FALSE(CreateBlankBitmap(&image, 1, 1, 16, 0));
+    EXPECT_FALSE(CreateBlankBitmap(nullptr, 1, 1, 8, 0));
+    EXPECT_EQ(nullptr, image.pBits);
+
     ASSERT_TRUE(CreateBlankBitmap(&image, 4, 3, 8, 0));
-    for (DWORD row = 0; row < 3; ++row)
-        memset(image.pBits + row * 4, 0x10 * (row + 1), 4);
+    memcpy(image.pBits, "AAAABBBBCCCC", 12);
     EXPECT_EQ(0u, FlipMaskRows(&image));
-    EXPECT_EQ(0x30, image.pBits[0]);
-    EXPECT_EQ(0x20, image.pBits[4]);
-    EXPECT_EQ(0x10, image.pBits[11]);
-    ReleaseBitmapImage(&image);
-    ASSERT_TRUE(CreateBlankBitmap(&image, 4, 1, 8, 0x55));
-    EXPECT_EQ(0u, FlipMaskRows(&image));
-    EXPECT_EQ(0x55, image.pBits[3]);
+    EXPECT_EQ(std::string("CCCCBBBBAAAA"), std::string(reinterpret_cast<char*>(image.pBits), 12));
     ReleaseBitmapImage(&image);
     SetLastError(0xC0FFEE);
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), FlipMaskRows(&image));
