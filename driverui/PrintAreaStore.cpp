@@ -124,6 +124,19 @@ void BuildDefaultAreaValueName(LPWSTR out, DWORD cch, BYTE side, BYTE panel, BYT
              panel < ARRAYSIZE(panelParts) ? panelParts[panel] : L"", orientation == DMORIENT_PORTRAIT ? L"_P" : L"_L");
 }
 
+namespace {
+
+// The printer's own key and the name of the choice value in it (room
+// PRINT_AREA_NAME_ROOM).
+LSTATUS OpenChoice(LPCWSTR printer, BYTE side, BYTE panel, BYTE orientation, REGSAM access, LPWSTR valueName,
+                   HKEY* key)
+{
+    BuildDefaultAreaValueName(valueName, PRINT_AREA_NAME_ROOM, side, panel, orientation);
+    return OpenUserPrinterKey(printer, FALSE, access, key);
+}
+
+} // namespace
+
 LSTATUS LoadDefaultPrintAreaName(LPCWSTR printer, LPWSTR buffer, BYTE side, BYTE panel, BYTE orientation,
                                  DWORD cchBuffer)
 {
@@ -131,9 +144,8 @@ LSTATUS LoadDefaultPrintAreaName(LPCWSTR printer, LPWSTR buffer, BYTE side, BYTE
         return ERROR_INVALID_PARAMETER;
     buffer[0] = L'\0';
     WCHAR valueName[PRINT_AREA_NAME_ROOM];
-    BuildDefaultAreaValueName(valueName, PRINT_AREA_NAME_ROOM, side, panel, orientation);
     HKEY key = nullptr;
-    LSTATUS status = OpenUserPrinterKey(printer, FALSE, KEY_READ, &key);
+    LSTATUS status = OpenChoice(printer, side, panel, orientation, KEY_READ, valueName, &key);
     if (status != ERROR_SUCCESS)
         return status;
     status = RegReadText(key, valueName, buffer, cchBuffer);
@@ -146,9 +158,8 @@ LSTATUS SaveDefaultPrintAreaName(LPCWSTR printer, LPCWSTR name, BYTE side, BYTE 
     if (!name)
         return ERROR_INVALID_PARAMETER;
     WCHAR valueName[PRINT_AREA_NAME_ROOM];
-    BuildDefaultAreaValueName(valueName, PRINT_AREA_NAME_ROOM, side, panel, orientation);
     HKEY key = nullptr;
-    LSTATUS status = OpenUserPrinterKey(printer, FALSE, KEY_WRITE, &key);
+    LSTATUS status = OpenChoice(printer, side, panel, orientation, KEY_WRITE, valueName, &key);
     if (status != ERROR_SUCCESS)
         return status;
     // Stored without its terminator, as the value has always been written;
