@@ -25,3 +25,5 @@ done
 "$runner" "$prefix" "$build/bin/QelDemo.exe" "$address" "$port"
 # QelChart, run headless against an emulated printer of its own.
 "$runner" "$prefix" "$build/bin/QelChartDemo.exe"
+# One state record and one alert along the notification road, headless.
+"$runner" "$prefix" "$build/bin/notify/QelNotifyDemo.exe"
