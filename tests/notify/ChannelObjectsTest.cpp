@@ -1,6 +1,6 @@
-// The sender's callback and data objects as the channel drives them, and
-// the slot order of the channel interfaces as declared for this system.
-#include "AsyncMessage.h"
+// The sender's callback and data objects where the channel does not show
+// them (the sending test drives their replies), and the slot order of the
+// channel interfaces as declared for this system.
 #include "PrintOEMAsyncNotifyCallback.h"
 #include "PrintOEMAsyncNotifyDataObject.h"
 
@@ -79,108 +79,6 @@ TEST(ChannelObjects, DataObjectHandsOutItsOwnCopies)
     EXPECT_EQ(E_FAIL, empty->ReleaseData());
     EXPECT_EQ(1u, RefCount(empty));
     EXPECT_EQ(0u, empty->Release());
-}
-
-TEST(ChannelObjects, CallbackReadsTheReplyAndEndsTheWait)
-{
-    const struct {
-        LPCWSTR reply;
-        LONG value;
-        LONG_PTR window;
-    } cases[] = {
-        {L"<![CDATA[<ReturnValue>-7</ReturnValue>]]>", -7, 0},
-        {L"<![CDATA[<ReturnValue>1</ReturnValue><StatusDialogHwnd>-2</StatusDialogHwnd>]]>", 1, -2},
-        {L"<![CDATA[]]>", 0, 0},
-        {L"", 0, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.reply);
-        CPrintOEMAsyncNotifyCallback* callback = new CPrintOEMAsyncNotifyCallback();
-        CPrintOEMAsyncNotifyDataObject* data = ReplyData(c.reply);
-        DWORD done = 7;
-        callback->IsDone(&done);
-        EXPECT_EQ(0u, done);
-        EXPECT_EQ(S_OK, callback->ChannelClosed(nullptr, data));
-        LONG value = 99;
-        HWND window = reinterpret_cast<HWND>(JUNK);
-        EXPECT_EQ(0u, callback->GetReturnValue(&value));
-        EXPECT_EQ(0u, callback->GetStatusDlgHwnd(&window));
-        callback->IsDone(&done);
-        EXPECT_EQ(c.value, value);
-        EXPECT_EQ(c.window, reinterpret_cast<LONG_PTR>(window));
-        EXPECT_EQ(1u, done);
-        // The reply's data went back: only the holder's reference is left.
-        EXPECT_EQ(0u, data->Release());
-        callback->Release();
-    }
-}
-
-TEST(ChannelObjects, ReplyIsReadWithinItsRoom)
-{
-    // The tag lies behind the units that are read.
-    std::wstring late(ASYNC_REPLY_READ_ROOM - 5, L' ');
-    late += L"<ReturnValue>9</ReturnValue>";
-    // A text without its zero within its (odd) size: what lies behind is not read.
-    std::wstring cut = L"<ReturnValue>42";
-    CPrintOEMAsyncNotifyDataObject* unterminated =
-        new CPrintOEMAsyncNotifyDataObject(reinterpret_cast<const BYTE*>(cut.c_str()), 14 * sizeof(WCHAR) + 1,
-                                           &AsyncUINotificationType);
-    const struct {
-        CPrintOEMAsyncNotifyDataObject* data;
-        LONG value;
-    } cases[] = {{ReplyData(late), 0}, {unterminated, 4}};
-    for (const auto& c : cases) {
-        CPrintOEMAsyncNotifyCallback* callback = new CPrintOEMAsyncNotifyCallback();
-        EXPECT_EQ(S_OK, callback->ChannelClosed(nullptr, c.data));
-        LONG value = 99;
-        callback->GetReturnValue(&value);
-        EXPECT_EQ(c.value, value);
-        c.data->Release();
-        callback->Release();
-    }
-}
-
-TEST(ChannelObjects, CallbackWithoutUsableData)
-{
-    const struct {
-        bool event;
-        bool data;
-        HRESULT hr;
-        DWORD done;
-    } cases[] = {
-        {false, false, S_OK, 1},    // the channel closed with nothing: the wait ends
-        {false, true, E_FAIL, 1},   // its data cannot be had: the wait ends all the same
-        {true, false, E_FAIL, 0},
-        {true, true, E_FAIL, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "event " << c.event << " data " << c.data);
-        CPrintOEMAsyncNotifyCallback* callback = new CPrintOEMAsyncNotifyCallback();
-        CPrintOEMAsyncNotifyDataObject* failing = c.data ? new CPrintOEMAsyncNotifyDataObject() : nullptr;
-        HRESULT hr = c.event ? callback->OnEventNotify(nullptr, failing) : callback->ChannelClosed(nullptr, failing);
-        DWORD done = 7;
-        LONG value = 99;
-        callback->IsDone(&done);
-        callback->GetReturnValue(&value);
-        EXPECT_EQ(c.hr, hr);
-        EXPECT_EQ(c.done, done);
-        EXPECT_EQ(0, value);
-        if (failing)
-            failing->Release();
-        callback->Release();
-    }
-    // An event with its data ends the wait and reads nothing.
-    CPrintOEMAsyncNotifyCallback* callback = new CPrintOEMAsyncNotifyCallback();
-    CPrintOEMAsyncNotifyDataObject* data = ReplyData(L"<ReturnValue>5</ReturnValue>");
-    DWORD done = 0;
-    LONG value = 99;
-    EXPECT_EQ(S_OK, callback->OnEventNotify(nullptr, data));
-    callback->IsDone(&done);
-    callback->GetReturnValue(&value);
-    EXPECT_EQ(1u, done);
-    EXPECT_EQ(0, value);
-    data->Release();
-    callback->Release();
 }
 
 // The published order: IUnknown's three, then the interface's own.
