@@ -2,6 +2,7 @@
 
 #include "AsyncMessage.h"
 #include "Platform.h"
+#include "QueryOneInterface.h"
 
 #include <cwchar>
 
@@ -12,14 +13,7 @@ CPrintOEMAsyncNotifyCallback::CPrintOEMAsyncNotifyCallback()
 
 HRESULT STDMETHODCALLTYPE CPrintOEMAsyncNotifyCallback::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IPrintAsyncNotifyCallback) && !IsEqualIID(riid, IID_IUnknown))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IPrintAsyncNotifyCallback*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOneInterface<IPrintAsyncNotifyCallback>(this, riid, IID_IPrintAsyncNotifyCallback, ppv);
 }
 
 ULONG STDMETHODCALLTYPE CPrintOEMAsyncNotifyCallback::AddRef()

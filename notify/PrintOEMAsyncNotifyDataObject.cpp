@@ -1,6 +1,7 @@
 #include "PrintOEMAsyncNotifyDataObject.h"
 
 #include "Platform.h"
+#include "QueryOneInterface.h"
 
 #include <cstring>
 
@@ -39,14 +40,7 @@ CPrintOEMAsyncNotifyDataObject::~CPrintOEMAsyncNotifyDataObject()
 
 HRESULT STDMETHODCALLTYPE CPrintOEMAsyncNotifyDataObject::QueryInterface(REFIID riid, void** ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IPrintAsyncNotifyDataObject) && !IsEqualIID(riid, IID_IUnknown))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IPrintAsyncNotifyDataObject*>(this);
-    AddRef();
-    return S_OK;
+    return QueryOneInterface<IPrintAsyncNotifyDataObject>(this, riid, IID_IPrintAsyncNotifyDataObject, ppv);
 }
 
 ULONG STDMETHODCALLTYPE CPrintOEMAsyncNotifyDataObject::AddRef()

@@ -10,28 +10,6 @@ const DWORD POLL_INTERVAL_MS = 20;
 // The static text control of a message box.
 const int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 
-struct BoxSearch {
-    DWORD processId;
-    HWND exclude;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->processId || window == search->exclude)
-        return TRUE;
-    WCHAR className[64] = L"";
-    GetClassNameW(window, className, 64);
-    // A box is created hidden and shown once its texts are in place.
-    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 } // namespace
 
 CChartProcess::CChartProcess()
@@ -80,10 +58,9 @@ HWND CChartProcess::WaitForMessageBox(DWORD timeoutMs)
 {
     ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
-        BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        HWND box = FindProcessDialog(m_info.dwProcessId, m_dialog);
+        if (box)
+            return box;
         Sleep(POLL_INTERVAL_MS);
     } while (GetTickCount64() < end);
     return nullptr;
@@ -91,9 +68,7 @@ HWND CChartProcess::WaitForMessageBox(DWORD timeoutMs)
 
 bool CChartProcess::HasMessageBox()
 {
-    BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
+    return FindProcessDialog(m_info.dwProcessId, m_dialog) != nullptr;
 }
 
 bool CChartProcess::Sync()
@@ -146,16 +121,6 @@ void CChartProcess::Kill()
         CloseHandle(m_info.hThread);
     m_info = PROCESS_INFORMATION();
     m_dialog = nullptr;
-}
-
-std::wstring WindowText(HWND window)
-{
-    WCHAR text[1024] = L"";
-    DWORD_PTR length = 0;
-    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                                        SEND_TIMEOUT_MS, &length))
-        return std::wstring();
-    return std::wstring(text, length < 1024 ? length : 1023);
 }
 
 bool ReadAndCloseMessageBox(HWND box, std::wstring* text, std::wstring* caption)

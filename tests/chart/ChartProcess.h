@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "ProcessWindows.h"
+
 #include <string>
 
 class CChartProcess {
@@ -49,8 +51,6 @@ private:
     HWND m_dialog;
 };
 
-// The text of any window, also of another process (WM_GETTEXT, bounded).
-std::wstring WindowText(HWND window);
 // The text and the caption of a message box, which is then closed with its
 // OK button.
 bool ReadAndCloseMessageBox(HWND box, std::wstring* text, std::wstring* caption);

@@ -9,6 +9,8 @@
 #include "AlertWindowTitle.h"
 #include "StateInfo.h"
 
+#include "DoubleWindow.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -47,11 +49,7 @@ LRESULT CALLBACK AlertProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         swprintf(text, 512, L"%ls: 0x%08X", g_state.szPrinterName, static_cast<unsigned>(lParam));
         return MessageBoxW(window, text, L"Printer Warning:", MB_OKCANCEL) == IDOK ? 1 : 0;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DoubleDefaultProc(window, message, wParam, lParam);
 }
 
 } // namespace
@@ -76,20 +74,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     LocalFree(argv);
     WriteBeside(L".args", args.c_str(), static_cast<DWORD>(args.size() * sizeof(WCHAR)));
 
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = AlertProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"QelAlertDouble";
-    RegisterClassW(&windowClass);
     WCHAR title[ALERT_TITLE_MAX + 1];
     FormatAlertWindowTitle(title, ALERT_TITLE_MAX + 1, printer.c_str(), port.c_str());
-    if (!CreateWindowExW(0, L"QelAlertDouble", title, WS_OVERLAPPED, 0, 0, 100, 50, nullptr, nullptr, instance,
-                         nullptr))
-        return 1;
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return 0;
+    return RunDoubleWindow(instance, L"QelAlertDouble", title, AlertProc);
 }

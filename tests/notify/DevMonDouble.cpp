@@ -5,6 +5,8 @@
 // and with 0 when the record does not name its own title.
 #include "DevMnData.h"
 
+#include "DoubleWindow.h"
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -28,11 +30,7 @@ LRESULT CALLBACK DevMonProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             return 0;
         return (++g_records << 16) | cds->cbData;
     }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DoubleDefaultProc(window, message, wParam, lParam);
 }
 
 } // namespace
@@ -48,18 +46,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     LocalFree(argv);
     if (g_title.empty())
         return 1;
-    WNDCLASSW windowClass = {};
-    windowClass.lpfnWndProc = DevMonProc;
-    windowClass.hInstance = instance;
-    windowClass.lpszClassName = L"QelDevMonDouble";
-    RegisterClassW(&windowClass);
-    if (!CreateWindowExW(0, L"QelDevMonDouble", g_title.c_str(), WS_OVERLAPPED, 0, 0, 100, 50, nullptr, nullptr,
-                         instance, nullptr))
-        return 1;
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return 0;
+    return RunDoubleWindow(instance, L"QelDevMonDouble", g_title.c_str(), DevMonProc);
 }

@@ -3,6 +3,7 @@
 #include "FakeSpoolss.h"
 
 #include "AsyncNotify.h"
+#include "QueryOneInterface.h"
 
 #include <cstdio>
 #include <cstring>
@@ -36,13 +37,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = (IsEqualIID(riid, IID_IPrintAsyncNotifyDataObject) || IsEqualIID(riid, IID_IUnknown)) ? this : nullptr;
-        if (!*ppv)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return QueryOneInterface<IPrintAsyncNotifyDataObject>(this, riid, IID_IPrintAsyncNotifyDataObject, ppv);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&m_refs); }
     ULONG STDMETHODCALLTYPE Release() override
@@ -121,13 +116,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
     {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = (IsEqualIID(riid, IID_IPrintAsyncNotifyChannel) || IsEqualIID(riid, IID_IUnknown)) ? this : nullptr;
-        if (!*ppv)
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
+        return QueryOneInterface<IPrintAsyncNotifyChannel>(this, riid, IID_IPrintAsyncNotifyChannel, ppv);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return InterlockedIncrement(&refs); }
     // The channel is the fake's own and outlives its references.

@@ -1,6 +1,7 @@
 #include "NotifyPrograms.h"
 
 #include "Platform.h"
+#include "ScratchFolder.h"
 
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -9,26 +10,6 @@ namespace {
 
 const DWORD END_WAIT_MS = 10000;
 const DWORD POLL_MS = 50;
-
-struct DialogSearch {
-    DWORD processId;
-    HWND exclude;
-    HWND found;
-};
-
-BOOL CALLBACK FindDialog(HWND window, LPARAM lParam)
-{
-    DialogSearch* search = reinterpret_cast<DialogSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    WCHAR className[16] = L"";
-    GetClassNameW(window, className, 16);
-    if (pid != search->processId || window == search->exclude || wcscmp(className, L"#32770") != 0 ||
-        !IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
 
 } // namespace
 
@@ -90,18 +71,8 @@ std::wstring CDriverPrograms::Path(LPCWSTR name) const
 
 std::string CDriverPrograms::TakeBytes(LPCWSTR name) const
 {
-    std::string bytes;
-    std::wstring path = Path(name);
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
-    CloseHandle(file);
-    DeleteFileW(path.c_str());
+    std::string bytes = ScratchFolder::Read(Path(name));
+    DeleteFileW(Path(name).c_str());
     return bytes;
 }
 
@@ -121,25 +92,16 @@ std::wstring TestProgramFolder()
 
 HWND WaitForProcessDialog(HWND window, DWORD timeoutMs)
 {
-    DialogSearch search = {0, window, nullptr};
-    GetWindowThreadProcessId(window, &search.processId);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
     ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (search.processId && !search.found && GetTickCount64() < end) {
-        EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
-        if (!search.found)
-            Sleep(POLL_MS);
+    while (processId && GetTickCount64() < end) {
+        HWND dialog = FindProcessDialog(processId, window);
+        if (dialog)
+            return dialog;
+        Sleep(POLL_MS);
     }
-    return search.found;
-}
-
-std::wstring WindowTitle(HWND window)
-{
-    WCHAR text[1024] = L"";
-    DWORD_PTR length = 0;
-    if (!window ||
-        !SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL, 5000, &length))
-        return std::wstring();
-    return text;
+    return nullptr;
 }
 
 bool ClickDialogButton(HWND dialog, int id)

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "ProcessWindows.h"
+
 #include <string>
 #include <vector>
 
@@ -37,8 +39,6 @@ std::wstring TestProgramFolder();
 // A visible dialog-class window (a dialog or message box) of the process that
 // owns window, other than window itself; NULL after timeoutMs.
 HWND WaitForProcessDialog(HWND window, DWORD timeoutMs);
-// The text of a window of any process (bounded).
-std::wstring WindowTitle(HWND window);
 // Posts a command to a dialog as a click of its button does.
 bool ClickDialogButton(HWND dialog, int id);
 // A name no other test program uses at the same time.

@@ -107,7 +107,7 @@ int wmain()
         return Fail("the alert program's window did not come up");
     printf("  QelAsyncClient started QelAlert.exe -n \"%s\" -p \"%s\" -e \"%s\"; its window \"%s\" took the record\n",
            Narrow(state.szPrinterName).c_str(), Narrow(state.szPortName).c_str(), Narrow(state.szExtParam).c_str(),
-           Narrow(WindowTitle(alert)).c_str());
+           Narrow(WindowText(alert)).c_str());
     printf("  SendMessageToCustomAsyncUI returns %d, the window handle slot holds the alert window\n", value);
 
     printf("2. the spooler side sends the alert (WM_MY_PRINTER 0x8168, NTY_SHOW_ERROR_DLG 1000, code 0x%08lX):\n",
@@ -117,8 +117,8 @@ int wmain()
         HWND dialog = WaitForProcessDialog(alert, WAIT_MS);
         if (!dialog)
             return;
-        shown = L"\"" + WindowTitle(dialog) + L"\" with \"" + WindowTitle(GetDlgItem(dialog, ALERT_TEXT_ID)) +
-                WindowTitle(GetDlgItem(dialog, BOX_TEXT_ID)) + L"\"";
+        shown = L"\"" + WindowText(dialog) + L"\" with \"" + WindowText(GetDlgItem(dialog, ALERT_TEXT_ID)) +
+                WindowText(GetDlgItem(dialog, BOX_TEXT_ID)) + L"\"";
         ClickDialogButton(dialog, IDOK);
     });
     g_setScript(&host);

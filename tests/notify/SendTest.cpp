@@ -310,7 +310,7 @@ TEST_F(SendTest, AlertRoadFromTheSenderToTheAlertProgramAndBack)
     EXPECT_EQ(0, Send(FAKE_HOST, L"", nullptr, WM_COPYDATA, reinterpret_cast<WPARAM>(&alert),
                       reinterpret_cast<LPARAM>(&cds)));
     ASSERT_TRUE(IsWindow(alert));
-    EXPECT_EQ(printer + L" @ USB001", WindowTitle(alert));
+    EXPECT_EQ(printer + L" @ USB001", WindowText(alert));
 
     std::thread user([alert] {
         HWND dialog = WaitForProcessDialog(alert, REPLY_WAIT_MS);
