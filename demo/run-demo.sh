@@ -25,5 +25,8 @@ done
 "$runner" "$prefix" "$build/bin/QelDemo.exe" "$address" "$port"
 # QelChart, run headless against an emulated printer of its own.
 "$runner" "$prefix" "$build/bin/QelChartDemo.exe"
+# One print job through QelMon, handed by the test build of its helper
+# library to an emulated USB printer.
+"$runner" "$prefix" "$build/bin/QelMonDemo.exe"
 # One state record and one alert along the notification road, headless.
 "$runner" "$prefix" "$build/bin/notify/QelNotifyDemo.exe"
