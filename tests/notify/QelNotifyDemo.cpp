@@ -7,6 +7,7 @@
 #include "AsyncMessage.h"
 #include "FakeSpoolss.h"
 #include "NotifyPrograms.h"
+#include "PrintableText.h"
 #include "StateInfo.h"
 
 #include <cstdio>
@@ -25,22 +26,15 @@ const int BOX_TEXT_ID = 0xFFFF;
 PFN_FakeSpoolssSetScript g_setScript;
 PFN_FakeSpoolssGetRecord g_getRecord;
 
-std::string Narrow(const std::wstring& text)
-{
-    char out[4096] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof(out), nullptr, nullptr);
-    return out;
-}
-
 // The request as it travels, with a long Base64 text shortened.
 std::string Shown(std::wstring request)
 {
     size_t open = request.find(L"<lParam>"), close = request.find(L"</lParam>");
     if (open == std::wstring::npos || close == std::wstring::npos || close - open < 8 + 40)
-        return Narrow(request);
+        return Utf8Text(request);
     size_t length = close - open - 8;
     request.replace(open + 8 + 24, length - 24, L"...(" + std::to_wstring(length) + L" Base64 characters)");
-    return Narrow(request);
+    return Utf8Text(request);
 }
 
 void PrintExchange()
@@ -48,9 +42,9 @@ void PrintExchange()
     FakeChannelRecord record;
     g_getRecord(&record, WAIT_MS);
     printf("  channel   printer \"%s\", asynchronous print-UI type, all users, bidirectional\n",
-           Narrow(record.printer).c_str());
+           Utf8Text(record.printer).c_str());
     printf("  request   %s\n", Shown(record.request).c_str());
-    printf("  reply     %s\n", Narrow(record.reply).c_str());
+    printf("  reply     %s\n", Utf8Text(record.reply).c_str());
 }
 
 int Fail(const char* what)
@@ -84,7 +78,7 @@ int wmain()
 #endif
     if (!installed)
         return Fail("QelAlert.exe could not be put into the driver directory");
-    printf("QelAlert.exe in the driver directory %s\n", Narrow(programs.Path(L"")).c_str());
+    printf("QelAlert.exe in the driver directory %s\n", Utf8Text(programs.Path(L"")).c_str());
     FakeChannelScript host = {FAKE_HOST, 0, L""};
 
     StateInfo state;
@@ -106,8 +100,8 @@ int wmain()
     if (!IsWindow(alert))
         return Fail("the alert program's window did not come up");
     printf("  QelAsyncClient started QelAlert.exe -n \"%s\" -p \"%s\" -e \"%s\"; its window \"%s\" took the record\n",
-           Narrow(state.szPrinterName).c_str(), Narrow(state.szPortName).c_str(), Narrow(state.szExtParam).c_str(),
-           Narrow(WindowText(alert)).c_str());
+           Utf8Text(state.szPrinterName).c_str(), Utf8Text(state.szPortName).c_str(), Utf8Text(state.szExtParam).c_str(),
+           Utf8Text(WindowText(alert)).c_str());
     printf("  SendMessageToCustomAsyncUI returns %d, the window handle slot holds the alert window\n", value);
 
     printf("2. the spooler side sends the alert (WM_MY_PRINTER 0x8168, NTY_SHOW_ERROR_DLG 1000, code 0x%08lX):\n",
@@ -125,7 +119,7 @@ int wmain()
     value = send(state.szPrinterName, L"Vornex T42", alert, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, state.dwErrCode);
     user.join();
     PrintExchange();
-    printf("  QelAlert showed %s; the user pressed \"Continue Printing\"\n", Narrow(shown).c_str());
+    printf("  QelAlert showed %s; the user pressed \"Continue Printing\"\n", Utf8Text(shown).c_str());
     printf("  SendMessageToCustomAsyncUI returns %d (%s)\n", value, value == 1 ? "continue printing" : "cancel printing");
     return value == 1 && !shown.empty() ? 0 : 1;
 }
