@@ -135,13 +135,7 @@ void RemoveRect(HWND page, PrintAreaRecord* entry)
     for (DWORD i = static_cast<DWORD>(selected); i + 1 < n; ++i)
         entry->rcAreas[i] = entry->rcAreas[i + 1];
     entry->dwRectCount = n - 1;
-    SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_RESETCONTENT, 0, 0);
-    for (DWORD i = 0; i + 1 < n; ++i) {
-        WCHAR text[16];
-        wsprintfW(text, L"%u", i + 1);
-        LRESULT at = SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-        SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_SETITEMDATA, at, i);
-    }
+    FillRectList(page, n - 1);
     if (entry->dwRectCount > 0) {
         SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_SETCURSEL, 0, 0);
         ShowAreaRect(page, entry, 0);

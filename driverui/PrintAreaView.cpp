@@ -37,6 +37,8 @@ void SetBox(HWND page, int boxId, int value)
     SetDlgItemInt(page, boxId, static_cast<UINT>(value), TRUE);
 }
 
+} // namespace
+
 void FillRectList(HWND page, DWORD count)
 {
     HWND list = GetDlgItem(page, IDC_AREA_RECTS);
@@ -49,6 +51,8 @@ void FillRectList(HWND page, DWORD count)
             SendMessageW(list, CB_SETITEMDATA, at, i);
     }
 }
+
+namespace {
 
 void ShowOrientationMarks(HWND page, BYTE orientation)
 {
@@ -200,7 +204,13 @@ void OnAreaEditChange(HWND page, UiData* ui, int boxId)
             value = room;
         if (value < 0)
             value = 0;
-        SetBox(page, boxId, value);
+        // A card with no room left clamps 0 to 0 again: the same text written
+        // back would bring the same change back for ever.
+        WCHAR shown[NUMBER_TEXT_ROOM] = L"", clamped[NUMBER_TEXT_ROOM];
+        wsprintfW(clamped, L"%d", value);
+        GetDlgItemTextW(page, boxId, shown, NUMBER_TEXT_ROOM);
+        if (wcscmp(shown, clamped) != 0)
+            SetDlgItemTextW(page, boxId, clamped);
         SendDlgItemMessageW(page, boxId, EM_SETSEL, 0, -1);
     }
     const LONG dots = UnitToDots(value, unit);

@@ -18,6 +18,8 @@ BOOL ReadListText(HWND page, int listId, int index, LPWSTR out, DWORD room);
 // The rectangle selected in the rectangle list, -1 for none.
 int GetSelectedRect(HWND page, const PrintAreaRecord* entry);
 
+// Refills the rectangle list with the numbers 1 to count, nothing selected.
+void FillRectList(HWND page, DWORD count);
 // Refills the rectangle list, selects the first, shows the first rectangle
 // cut to the card and sets the up-down ranges, all in the entry's unit.
 void ShowPrintAreaEntry(HWND page, const PrintAreaRecord* entry);

@@ -143,6 +143,7 @@ TEST_F(AreaPage, StartsFromTheUsersChoices)
     ASSERT_EQ(ERROR_SUCCESS, keys->PutArea(L"Logo", Logo()));
     ASSERT_EQ(ERROR_SUCCESS, keys->PutArea(L"Landscape", AreaImage(L"Landscape", 2, 0)));
     ASSERT_EQ(ERROR_SUCCESS, keys->PutArea(L"Black", AreaImage(L"Black", 1, 1)));
+    ASSERT_EQ(ERROR_SUCCESS, keys->PutArea(L"Far", AreaImage(L"Far", 1, 1).Byte(2, 1).Rects({{5000, 0, 5100, 50}})));
     ASSERT_EQ(ERROR_SUCCESS, keys->PutChoice(L"PrintArea_Front_YMCO_P", L"Logo"));
     ASSERT_EQ(ERROR_SUCCESS, keys->PutChoice(L"PrintArea_Front_K_P", L"Gone"));
     AreaSheet sheet(*printer);
@@ -165,11 +166,15 @@ TEST_F(AreaPage, StartsFromTheUsersChoices)
     // once the posted command arrives.
     sheet.Choose(IDC_AREA_PANEL, 1);
     EXPECT_EQ(&sheet.ui->PrintAreas[1], sheet.ui->pCurPrintArea);
-    EXPECT_EQ((Texts{L"Full Card", L"Black"}), sheet.Items(IDC_AREA_NAMES));
+    EXPECT_EQ((Texts{L"Full Card", L"Black", L"Far"}), sheet.Items(IDC_AREA_NAMES));
     EXPECT_EQ(0, sheet.Selection(IDC_AREA_NAMES));
     EXPECT_EQ(AREA_UNIT_TENTH_MM, sheet.Entry().byUnit);
     EXPECT_TRUE(sheet.Checked(IDC_AREA_UNIT_TENTH_MM));
     EXPECT_FALSE(sheet.Enabled(IDC_AREA_DELETE) || sheet.Enabled(IDC_AREA_SAVE) || sheet.Enabled(IDC_AREA_W));
+    // A rectangle off the card, with no room left for it, is pulled onto it.
+    sheet.Choose(IDC_AREA_NAMES, 2);
+    EXPECT_EQ((Texts{L"0", L"42", L"549", L"0"}), sheet.Boxes());
+    EXPECT_EQ((RECT{648, 0, 648, 50}), sheet.Entry().rcAreas[0]);
     EXPECT_TRUE(sheet.host->Violations().empty());
 }
 
