@@ -35,7 +35,8 @@ CPageSheet::~CPageSheet()
     m_host.reset();
     if (m_hook)
         UnhookWindowsHookEx(m_hook);
-    t_sheet = nullptr;
+    if (t_sheet == this)
+        t_sheet = nullptr;
 }
 
 HWND CPageSheet::Show(WORD templateId)
