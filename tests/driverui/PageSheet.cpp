@@ -18,8 +18,8 @@ const int TEXT_ROOM = 1024;
 CPageSheet::CPageSheet(LPCWSTR driverName, LPCWSTR printerName)
     : m_ui(new UiData()), m_template(0), m_page(nullptr), m_hook(nullptr), m_dialog(nullptr)
 {
-    g_hModule = GetModuleHandleW(nullptr);
-    m_ui->hModule = g_hModule;
+    g_hModule = m_module.module;
+    m_ui->hModule = m_module.module;
     wcsncpy(m_ui->szDriverName, driverName, UI_DRIVER_NAME_ROOM - 1);
     wcsncpy(m_ui->szPrinterName, printerName, UI_PRINTER_NAME_ROOM - 1);
     m_ui->bOneSided = IsOneSidedDriver(driverName);
@@ -42,7 +42,7 @@ CPageSheet::~CPageSheet()
 HWND CPageSheet::Show(WORD templateId)
 {
     m_template = templateId;
-    if (m_host->Init() != 1 || !m_host->CreateSheet())
+    if (!ok() || m_host->Init() != 1 || !m_host->CreateSheet())
         return nullptr;
     m_page = m_host->ShowPage(0);
     Pump();

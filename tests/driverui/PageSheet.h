@@ -1,7 +1,7 @@
 // CPageSheet: one page of the printing-preferences sheet, built from a
 // UiData the test fills (driver name, printer, working DEVMODE) and shown in
-// the sheet host double. The page code and its templates are linked into the
-// test program. Every user action is the message the control sends or takes
+// the sheet host double. The page code is linked into the test program; its
+// templates are QelUI.dll's. Every user action is the message the control sends or takes
 // when a user works it, followed by the pending posted messages.
 //
 // CPagePrinterFixture: the emulated printer behind a printer name, reached
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "DeviceRegistryFixture.h"
+#include "InstalledPrinter.h"
 #include "PrinterEmulator.h"
 #include "SheetHost.h"
 #include "UiData.h"
@@ -30,6 +31,8 @@ public:
     CPageSheet(const CPageSheet&) = delete;
     CPageSheet& operator=(const CPageSheet&) = delete;
 
+    // False when QelUI.dll, which holds the templates, did not load.
+    bool ok() const { return m_module.module != nullptr; }
     UiData& Ui() { return *m_ui; }
     PrivateDevMode& Private() { return m_ui->DevMode.dmPrivate; }
     CSheetHost& Host() { return *m_host; }
@@ -62,6 +65,7 @@ private:
     static LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam);
     static void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD);
 
+    QelUiModule m_module; // outlives the windows made from its templates
     std::unique_ptr<UiData> m_ui;
     std::unique_ptr<CSheetHost> m_host;
     WORD m_template;

@@ -3,7 +3,6 @@
 // language choice, the cleaning command, and the command lines of the tool
 // programs it starts from the driver directory.
 #include "PageSheet.h"
-#include "InstalledPrinter.h"
 #include "Platform.h"
 #include "ToolResource.h"
 
