@@ -74,6 +74,16 @@ void ShowPrinterFailure(const UiData* ui, DWORD code)
     MessageBoxW(nullptr, text, ui->szPrinterName, MB_OK | MB_ICONSTOP);
 }
 
+// Opens the printer of the sheet; one that cannot be reached gets the stop
+// box of a device that is not connected.
+DWORD OpenCardPrinter(const UiData* ui, CPagePrinter& printer)
+{
+    DWORD result = printer.Open(ui->szPrinterName);
+    if (result != ERROR_SUCCESS)
+        ShowPrinterFailure(ui, ERROR_DEVICE_NOT_CONNECTED);
+    return result;
+}
+
 // One switch read from the printer: on only when the exchange succeeded and
 // its number says so.
 DWORD ReadSwitch(CPagePrinter& printer, LPCSTR command, LPCSTR parameter, int onValue, DWORD* field)
@@ -160,11 +170,9 @@ DWORD ReadAdvancedCardSettings(UiData* ui, AdvancedCardSettings* settings)
     settings->nWaitPositionC = settings->nWaitTimeC = 0;
 
     CPagePrinter printer;
-    DWORD result = printer.Open(ui->szPrinterName);
-    if (result != ERROR_SUCCESS) {
-        ShowPrinterFailure(ui, ERROR_DEVICE_NOT_CONNECTED);
+    DWORD result = OpenCardPrinter(ui, printer);
+    if (result != ERROR_SUCCESS)
         return result;
-    }
     // A printer that stops answering is not asked again: every further
     // exchange would wait the whole time-out.
     if (rule.cardOutSensor)
@@ -183,11 +191,9 @@ DWORD ApplyAdvancedCardSettings(UiData* ui, const AdvancedCardSettings* settings
 {
     const CardModelRule& rule = GetCardModelRule(ui->szDriverName);
     CPagePrinter printer;
-    DWORD result = printer.Open(ui->szPrinterName);
-    if (result != ERROR_SUCCESS) {
-        ShowPrinterFailure(ui, ERROR_DEVICE_NOT_CONNECTED);
+    DWORD result = OpenCardPrinter(ui, printer);
+    if (result != ERROR_SUCCESS)
         return result;
-    }
     if (rule.cardOutSensor)
         result = printer.Command("Swk", settings->bCardOutSensor ? "2" : "0");
     if (result == ERROR_SUCCESS)

@@ -8,7 +8,6 @@
 #include <shellapi.h>
 
 #include <cstdio>
-#include <cstring>
 #include <cwchar>
 
 #include "PageContract.h"
@@ -57,14 +56,11 @@ BOOL Fitted(int n, DWORD room)
 }
 
 // Shows 8-bit printer text, at most its room, untranslated.
-void SetPrinterText(HWND page, int controlId, const char (&text)[PRINTER_TEXT_ROOM])
+void SetPrinterText(HWND page, int controlId, char (&text)[PRINTER_TEXT_ROOM])
 {
-    char bounded[PRINTER_TEXT_ROOM];
-    size_t length = strnlen(text, PRINTER_TEXT_ROOM - 1);
-    memcpy(bounded, text, length);
-    bounded[length] = '\0';
+    text[PRINTER_TEXT_ROOM - 1] = '\0';
     WCHAR shown[PRINTER_TEXT_ROOM];
-    if (!AnsiToWide(shown, bounded, PRINTER_TEXT_ROOM))
+    if (!AnsiToWide(shown, text, PRINTER_TEXT_ROOM))
         shown[0] = L'\0';
     SetDlgItemTextW(page, controlId, shown);
 }

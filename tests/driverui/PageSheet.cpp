@@ -49,11 +49,6 @@ HWND CPageSheet::Show(WORD templateId)
     return m_page;
 }
 
-HANDLE CPageSheet::PageHandle() const
-{
-    return m_host->Pages().empty() ? nullptr : m_host->Pages()[0].handle;
-}
-
 LONG CALLBACK CPageSheet::Owner(PPROPSHEETUI_INFO info, LPARAM lParam)
 {
     CPageSheet* sheet = reinterpret_cast<CPageSheet*>(info->lParamInit);
@@ -234,20 +229,3 @@ std::vector<std::string> Frames(std::initializer_list<const char*> requests)
     return frames;
 }
 
-std::wstring TemporaryPath(LPCWSTR name)
-{
-    WCHAR folder[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + L"Qel" + std::to_wstring(GetCurrentProcessId()) + name;
-}
-
-bool WriteTextFile(const std::wstring& path, const std::string& text)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
-    CloseHandle(file);
-    return ok;
-}

@@ -1,8 +1,9 @@
 // CPageSheet: one page of the printing-preferences sheet, built from a
 // UiData the test fills (driver name, printer, working DEVMODE) and shown in
 // the sheet host double. The page code is linked into the test program; its
-// templates are QelUI.dll's. Every user action is the message the control sends or takes
-// when a user works it, followed by the pending posted messages.
+// templates are QelUI.dll's. Every user action is the message the control
+// sends or takes when a user works it, followed by the pending posted
+// messages.
 //
 // CPagePrinterFixture: the emulated printer behind a printer name, reached
 // through the printer's and its Standard TCP/IP port's registry keys.
@@ -57,9 +58,6 @@ public:
     // script ended it.
     void OnDialog(std::function<void(HWND)> script);
 
-    // The host's handle of the page.
-    HANDLE PageHandle() const;
-
 private:
     static LONG CALLBACK Owner(PPROPSHEETUI_INFO info, LPARAM lParam);
     static LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam);
@@ -104,11 +102,6 @@ private:
     std::wstring m_name;
     bool m_ok;
 };
-
-// A file of the temporary folder whose name is unique to the process.
-std::wstring TemporaryPath(LPCWSTR name);
-// Writes 8-bit text as a whole file.
-bool WriteTextFile(const std::wstring& path, const std::string& text);
 
 // ESC, each request text and CR: frames as the printer receives them.
 std::vector<std::string> Frames(std::initializer_list<const char*> requests);
