@@ -164,6 +164,8 @@ void InitAdvancedCardDialog(HWND dialog, UiData* ui)
 
 DWORD ReadAdvancedCardSettings(UiData* ui, AdvancedCardSettings* settings)
 {
+    if (!ui || !settings)
+        return ERROR_INVALID_PARAMETER;
     const CardModelRule& rule = GetCardModelRule(ui->szDriverName);
     settings->bCardOutSensor = settings->bAutoFeedM1 = settings->bAutoFeedM2 = 0;
     settings->nWaitPositionH = settings->nWaitTimeH = 0;
@@ -189,6 +191,8 @@ DWORD ReadAdvancedCardSettings(UiData* ui, AdvancedCardSettings* settings)
 
 DWORD ApplyAdvancedCardSettings(UiData* ui, const AdvancedCardSettings* settings)
 {
+    if (!ui || !settings)
+        return ERROR_INVALID_PARAMETER;
     const CardModelRule& rule = GetCardModelRule(ui->szDriverName);
     CPagePrinter printer;
     DWORD result = OpenCardPrinter(ui, printer);

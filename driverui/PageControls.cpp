@@ -13,6 +13,8 @@ const int NUMBER_TEXT_ROOM = 32;
 void FillComboFromList(HWND page, UiData* ui, int controlId, const LPCWSTR* list)
 {
     HWND combo = GetDlgItem(page, controlId);
+    if (!combo || !ui || !list)
+        return;
     SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (WPARAM index = 0; list[index]; ++index) {
         WCHAR entry[LIST_ENTRY_ROOM];
