@@ -1,8 +1,8 @@
 #include "PrintAreaPage.h"
 
-#include "ComboList.h"
 #include "MaskBitmap.h"
 #include "PageContract.h"
+#include "PageControls.h"
 #include "Platform.h"
 #include "PrintAreaPreview.h"
 #include "PrintAreaResource.h"
@@ -54,13 +54,13 @@ void StartPage(HWND page, UiData* ui)
     FillComboFromList(page, ui, IDC_AREA_PANEL, ui->bRewrite ? REWRITE_PANEL_TEXTS : PANEL_TEXTS);
     FillComboFromList(page, ui, IDC_AREA_SIDE, SIDE_TEXTS);
     if (ui->bOneSided)
-        ShowWindow(GetDlgItem(page, IDC_AREA_SIDE), SW_HIDE);
+        ShowControl(page, IDC_AREA_SIDE, FALSE);
     ui->byAreaPanel = PanelForRibbon(ui, ui->byAreaRibbon);
     SendDlgItemMessageW(page, IDC_AREA_PANEL, CB_SETCURSEL, ui->byAreaPanel, 0);
     if (ui->byAreaPanel == AREA_PANEL_REWRITE) {
         EnableWindow(GetDlgItem(page, IDC_AREA_SIDE), FALSE);
         EnableWindow(GetDlgItem(page, IDC_AREA_PANEL), FALSE);
-        ShowWindow(GetDlgItem(page, IDC_AREA_PANEL), SW_HIDE);
+        ShowControl(page, IDC_AREA_PANEL, FALSE);
     }
     SetDotRanges(page, ui->byAreaOrientation);
     const int boxes[] = {IDC_AREA_W, IDC_AREA_H, IDC_AREA_X, IDC_AREA_Y};
@@ -171,7 +171,7 @@ BOOL GetAreaName(HWND page, int position, LPWSTR out)
 void LoadSelectedArea(HWND page, UiData* ui)
 {
     WCHAR name[PRINT_AREA_LIST_TEXT_ROOM];
-    if (!GetAreaName(page, GetListSelection(page, IDC_AREA_NAMES), name))
+    if (!GetAreaName(page, GetComboSelection(page, IDC_AREA_NAMES), name))
         return;
     LoadPrintAreaFromRegistry(ui->szPrinterName, name, ui->pCurPrintArea);
     ShowPrintAreaEntry(page, ui->pCurPrintArea);
@@ -182,7 +182,7 @@ void LoadSelectedArea(HWND page, UiData* ui)
 
 void DeleteSelectedArea(HWND page, UiData* ui)
 {
-    const int position = GetListSelection(page, IDC_AREA_NAMES);
+    const int position = GetComboSelection(page, IDC_AREA_NAMES);
     WCHAR name[PRINT_AREA_LIST_TEXT_ROOM];
     if (position <= 0 || !GetAreaName(page, position, name))
         return;
@@ -205,7 +205,7 @@ void DeleteSelectedArea(HWND page, UiData* ui)
 // was removed stays removed.
 void SaveSelectedArea(HWND page, UiData* ui)
 {
-    const int position = GetListSelection(page, IDC_AREA_NAMES);
+    const int position = GetComboSelection(page, IDC_AREA_NAMES);
     WCHAR name[PRINT_AREA_LIST_TEXT_ROOM];
     if (position > 0 && GetAreaName(page, position, name))
         SavePrintAreaToRegistry(ui->szPrinterName, name, ui->pCurPrintArea);
@@ -242,7 +242,7 @@ void LoadMask(HWND page)
 // A new side or panel group shows its own entry; nothing is reset.
 void ChooseEntry(HWND page, UiData* ui, int listId)
 {
-    const int position = GetListSelection(page, listId);
+    const int position = GetComboSelection(page, listId);
     const int last = listId == IDC_AREA_PANEL ? (ui->bRewrite ? AREA_PANEL_REWRITE : AREA_PANEL_K)
                                               : (ui->bOneSided ? 0 : 1);
     if (position < 0 || position > last)

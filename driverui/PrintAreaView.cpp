@@ -1,7 +1,7 @@
 #include "PrintAreaView.h"
 
-#include "DialogInteger.h"
 #include "PageContract.h"
+#include "PageControls.h"
 #include "PrintAreaPage.h"
 #include "PrintAreaResource.h"
 #include "PrintAreaStore.h"
@@ -12,24 +12,19 @@
 namespace {
 
 const WCHAR PAGE_SECTION[] = L"Print Area";
-// Room of a number box's text: anything longer is no number of the card.
+// Room of the text of a number the page writes.
 const int NUMBER_TEXT_ROOM = 16;
 const int PREVIEW_MARGIN = 2;
 const int BOX_IDS[] = {IDC_AREA_W, IDC_AREA_H, IDC_AREA_X, IDC_AREA_Y};
 
-// The value of a number box; FALSE for text that is no integer.
+// The value of a number box, empty counting as 0; FALSE for text that is
+// no number of the card.
 BOOL ReadBox(HWND page, int boxId, int* value)
 {
-    WCHAR text[NUMBER_TEXT_ROOM] = L"";
-    HWND box = GetDlgItem(page, boxId);
-    if (GetWindowTextLengthW(box) >= NUMBER_TEXT_ROOM)
-        return FALSE;
-    GetWindowTextW(box, text, NUMBER_TEXT_ROOM);
-    if (!text[0]) {
-        *value = 0;
-        return TRUE;
-    }
-    return ParseDialogInteger(text, value);
+    DWORD number = 0;
+    BOOL readable = GetWindowTextLengthW(GetDlgItem(page, boxId)) == 0 || ReadUnsignedBox(page, boxId, &number);
+    *value = static_cast<int>(number);
+    return readable;
 }
 
 void SetBox(HWND page, int boxId, int value)
@@ -60,8 +55,8 @@ void ShowOrientationMarks(HWND page, BYTE orientation)
     const int portraitIds[] = {IDC_AREA_ORIGIN_PORTRAIT, IDC_AREA_X_AXIS_PORTRAIT, IDC_AREA_Y_AXIS_PORTRAIT};
     const int landscapeIds[] = {IDC_AREA_ORIGIN_LANDSCAPE, IDC_AREA_X_AXIS_LANDSCAPE, IDC_AREA_Y_AXIS_LANDSCAPE};
     for (int i = 0; i < 3; ++i) {
-        ShowWindow(GetDlgItem(page, portraitIds[i]), portrait ? SW_SHOW : SW_HIDE);
-        ShowWindow(GetDlgItem(page, landscapeIds[i]), portrait ? SW_HIDE : SW_SHOW);
+        ShowControl(page, portraitIds[i], portrait);
+        ShowControl(page, landscapeIds[i], !portrait);
     }
 }
 
@@ -110,12 +105,6 @@ LPCWSTR PrintAreaText(UiData* ui, LPCWSTR key)
     return ui->Translater.Translate(key);
 }
 
-int GetListSelection(HWND page, int listId)
-{
-    LRESULT selection = SendDlgItemMessageW(page, listId, CB_GETCURSEL, 0, 0);
-    return selection < 0 ? -1 : static_cast<int>(selection);
-}
-
 BOOL ReadListText(HWND page, int listId, int index, LPWSTR out, DWORD room)
 {
     LRESULT length = SendDlgItemMessageW(page, listId, CB_GETLBTEXTLEN, index, 0);
@@ -127,7 +116,7 @@ BOOL ReadListText(HWND page, int listId, int index, LPWSTR out, DWORD room)
 
 int GetSelectedRect(HWND page, const PrintAreaRecord* entry)
 {
-    int selection = GetListSelection(page, IDC_AREA_RECTS);
+    int selection = GetComboSelection(page, IDC_AREA_RECTS);
     return entry && selection >= 0 && static_cast<DWORD>(selection) < entry->dwRectCount ? selection : -1;
 }
 
@@ -232,7 +221,7 @@ void OnAreaEditChange(HWND page, UiData* ui, int boxId)
 void UpdatePrintAreaButtons(HWND page, const PrintAreaRecord* entry)
 {
     // Position 0 is "Full Card", which is neither stored nor deleted.
-    const BOOL named = GetListSelection(page, IDC_AREA_NAMES) > 0;
+    const BOOL named = GetComboSelection(page, IDC_AREA_NAMES) > 0;
     EnableWindow(GetDlgItem(page, IDC_AREA_DELETE), named);
     EnableWindow(GetDlgItem(page, IDC_AREA_SAVE), named);
     const BOOL selected = GetSelectedRect(page, entry) >= 0;

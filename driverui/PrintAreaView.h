@@ -11,8 +11,6 @@
 // section current before each lookup.
 void UsePrintAreaSection(UiData* ui);
 LPCWSTR PrintAreaText(UiData* ui, LPCWSTR key);
-// The position selected in a drop-down list of the page, -1 for none.
-int GetListSelection(HWND page, int listId);
 // The text at index of a drop-down list, read only when it fits room.
 BOOL ReadListText(HWND page, int listId, int index, LPWSTR out, DWORD room);
 // The rectangle selected in the rectangle list, -1 for none.
