@@ -1,0 +1,160 @@
+#include "TrackbarEdit.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+#include <new>
+
+#include "NumberText.h"
+#include "Platform.h"
+
+namespace {
+
+// Room of the range message.
+const DWORD MESSAGE_ROOM = 512;
+// The page's window property that CQuietPage keeps: how many are alive.
+const WCHAR QUIET_PROPERTY[] = L"QelUI.QuietPage";
+
+void FormatInRange(const NumberRange& range, int value, LPWSTR out, DWORD cchOut)
+{
+    if (range.bHundredths)
+        FormatHundredths(value, out, cchOut);
+    else
+        FormatEditInteger(value, out, cchOut);
+}
+
+BOOL IsRefusedChar(const NumberRange& range, WPARAM c)
+{
+    if (c == L'-' && range.nMin < 0)
+        return FALSE;
+    if (c == L'.' && range.bHundredths)
+        return FALSE;
+    return (c >= L'!' && c <= L'/') || (c >= L':' && c <= L'~');
+}
+
+} // namespace
+
+int ClampToRange(const NumberRange& range, long long value)
+{
+    if (value < range.nMin)
+        return range.nMin;
+    if (value > range.nMax)
+        return range.nMax;
+    return static_cast<int>(value);
+}
+
+BOOL IsInRange(const NumberRange& range, long long value)
+{
+    return value >= range.nMin && value <= range.nMax;
+}
+
+int ReadEditNumber(HWND edit, const NumberRange& range)
+{
+    // An edit holds more than a number's room only when pasted into: such a
+    // text is read whole, so that a long number saturates rather than being
+    // read by its first digits.
+    int length = GetWindowTextLengthW(edit);
+    WCHAR small[NUMBER_TEXT_ROOM] = L"";
+    LPWSTR text = length < static_cast<int>(NUMBER_TEXT_ROOM) ? small : new (std::nothrow) WCHAR[length + 1];
+    if (!text)
+        return 0;
+    text[0] = L'\0';
+    GetWindowTextW(edit, text, length + 1);
+    int value = range.bHundredths ? ParseHundredths(text) : ParseEditInteger(text);
+    if (text != small)
+        delete[] text;
+    return value;
+}
+
+void WriteEditNumber(HWND edit, const NumberRange& range, int value)
+{
+    WCHAR text[NUMBER_TEXT_ROOM];
+    FormatInRange(range, value, text, NUMBER_TEXT_ROOM);
+    SetWindowTextW(edit, text);
+}
+
+void SetUpTrackbar(HWND trackbar, const NumberRange& range, int position)
+{
+    SendMessageW(trackbar, TBM_SETRANGEMIN, FALSE, range.nMin);
+    SendMessageW(trackbar, TBM_SETRANGEMAX, FALSE, range.nMax);
+    SendMessageW(trackbar, TBM_SETPAGESIZE, 0, TRACKBAR_PAGE_SIZE);
+    SetTrackbarPosition(trackbar, position);
+}
+
+int GetTrackbarPosition(HWND trackbar)
+{
+    return static_cast<int>(SendMessageW(trackbar, TBM_GETPOS, 0, 0));
+}
+
+void SetTrackbarPosition(HWND trackbar, int position)
+{
+    SendMessageW(trackbar, TBM_SETPOS, TRUE, position);
+}
+
+WNDPROC SubclassEdits(HWND page, int first, int last, WNDPROC proc)
+{
+    WNDPROC previous = nullptr;
+    for (int id = first; id <= last; ++id) {
+        LONG_PTR had = SetWindowLongPtrW(GetDlgItem(page, id), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+        if (had)
+            previous = reinterpret_cast<WNDPROC>(had);
+    }
+    return previous;
+}
+
+BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRange& range, HWND trackbar)
+{
+    if (message == WM_CHAR)
+        return IsRefusedChar(range, wParam);
+    if (message != WM_KEYDOWN || (wParam != VK_UP && wParam != VK_DOWN))
+        return FALSE;
+    long long value = ReadEditNumber(edit, range);
+    int stepped = ClampToRange(range, value + (wParam == VK_UP ? 1 : -1));
+    WriteEditNumber(edit, range, stepped);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SetTrackbarPosition(trackbar, stepped);
+    return TRUE;
+}
+
+void ShowRangeMessage(CTranslater& translater, LPCWSTR section, const NumberRange& range)
+{
+    // The sheet's pages share one translator, and each page created since
+    // this one has made its own section current.
+    translater.SetSection(section);
+    WCHAR low[NUMBER_TEXT_ROOM], high[NUMBER_TEXT_ROOM], text[MESSAGE_ROOM], title[MESSAGE_ROOM];
+    FormatInRange(range, range.nMin, low, NUMBER_TEXT_ROOM);
+    FormatInRange(range, range.nMax, high, NUMBER_TEXT_ROOM);
+    swprintf(text, MESSAGE_ROOM, L"%ls %ls ~ %ls .", translater.Translate(L"Enter from"), low, high);
+    swprintf(title, MESSAGE_ROOM, L"%ls", translater.Translate(L"Error"));
+    DebugTrace(L"ShowRangeMessage(), section = %ls, text = %ls,\n", section, text);
+    MessageBoxW(nullptr, text, title, MB_OK | MB_ICONERROR);
+}
+
+CQuietPage::CQuietPage(HWND page) : m_page(page), m_previous(GetPropW(page, QUIET_PROPERTY))
+{
+    SetPropW(page, QUIET_PROPERTY, reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(m_previous) + 1));
+}
+
+CQuietPage::~CQuietPage()
+{
+    if (m_previous)
+        SetPropW(m_page, QUIET_PROPERTY, m_previous);
+    else
+        RemovePropW(m_page, QUIET_PROPERTY);
+}
+
+BOOL IsPageQuiet(HWND page)
+{
+    return GetPropW(page, QUIET_PROPERTY) != nullptr;
+}
+
+void CorrectEntry(HWND page, HWND edit, const NumberRange& range, int value, CTranslater& translater,
+                  LPCWSTR section)
+{
+    {
+        CQuietPage quiet(page);
+        WriteEditNumber(edit, range, value);
+    }
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    ShowRangeMessage(translater, section, range);
+}

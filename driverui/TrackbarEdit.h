@@ -1,0 +1,68 @@
+// A setting shown as a trackbar with an edit box beside it, as the Image
+// Color and Heating Energy pages show theirs: the range and the form of its
+// text, the keys its edit takes, and the message for a value out of range.
+#pragma once
+
+#include <windows.h>
+
+#include "Translater.h"
+
+// Steps of a trackbar's Page Up and Page Down.
+const int TRACKBAR_PAGE_SIZE = 10;
+
+struct NumberRange {
+    int nMin;
+    int nMax;
+    BOOL bHundredths; // shown as "%d.%d%d", typed with a '.'
+};
+
+int ClampToRange(const NumberRange& range, long long value);
+BOOL IsInRange(const NumberRange& range, long long value);
+
+// The number the edit's text gives in the range's form (not yet clamped).
+int ReadEditNumber(HWND edit, const NumberRange& range);
+// Writes value into the edit in the range's form; the edit reports
+// EN_CHANGE as for any other change of its text.
+void WriteEditNumber(HWND edit, const NumberRange& range, int value);
+
+// The range, the page size and the position.
+void SetUpTrackbar(HWND trackbar, const NumberRange& range, int position);
+int GetTrackbarPosition(HWND trackbar);
+void SetTrackbarPosition(HWND trackbar, int position);
+
+// Replaces the window procedure of the page's edits first to last by proc
+// and gives the one they had (all edits share the edit class's).
+WNDPROC SubclassEdits(HWND page, int first, int last, WNDPROC proc);
+
+// What the edit's own procedure does for the setting's keys: printable
+// characters other than digits are refused, but '-' where the range goes
+// below 0 and '.' for hundredths; the up and down arrows step the number by
+// one within the range, write it back through the edit-changed path, select
+// it and move the trackbar. TRUE when the message was taken here.
+BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRange& range, HWND trackbar);
+
+// The message box of an entry out of range, without owner: the translations
+// of "Error" (title) and "Enter from", in the page's section, with the
+// range's ends in its form.
+void ShowRangeMessage(CTranslater& translater, LPCWSTR section, const NumberRange& range);
+
+// An entry out of range: the edit shows the corrected value, selected, and
+// the range message explains it. The page's edit-changed path does not see
+// the correction.
+void CorrectEntry(HWND page, HWND edit, const NumberRange& range, int value, CTranslater& translater,
+                  LPCWSTR section);
+
+// While one lives, the page's own writes into its edits are not taken for
+// the user's: the edit-changed path of the page asks IsPageQuiet.
+class CQuietPage {
+public:
+    explicit CQuietPage(HWND page);
+    ~CQuietPage();
+    CQuietPage(const CQuietPage&) = delete;
+    CQuietPage& operator=(const CQuietPage&) = delete;
+
+private:
+    HWND m_page;
+    HANDLE m_previous;
+};
+BOOL IsPageQuiet(HWND page);
