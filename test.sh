@@ -15,8 +15,8 @@ for preset in native x64 x86 x86-win32; do
     echo "== tests: $preset"
     ctest --preset "$preset" || status=1
 done
-# The persistent wineservers of the test prefixes are not left behind.
-for prefix in build/x64/wineprefix build/x86/wineprefix build/x86/wineprefix-win32; do
-    WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
+# The persistent wineservers (and X servers) of the test prefixes are not left behind.
+for build in build/x64 build/x86; do
+    bash cmake/wine-run.sh --stop "$PWD/$build/wineprefix"
 done
 exit $status

@@ -46,3 +46,15 @@ LSTATUS RegOpenForRead(HKEY root, LPCWSTR subKey, BOOL create, HKEY* out)
         return RegCreateKeyExW(root, subKey, 0, nullptr, 0, KEY_READ, nullptr, out, nullptr);
     return RegOpenKeyExW(root, subKey, 0, KEY_READ, out);
 }
+
+BOOL RegNextSubkey(HKEY key, DWORD* index, LPWSTR name, DWORD cchName)
+{
+    for (;;) {
+        DWORD cch = cchName;
+        LSTATUS status = RegEnumKeyExW(key, (*index)++, name, &cch, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS)
+            return TRUE;
+        if (status != ERROR_MORE_DATA)
+            return FALSE;
+    }
+}

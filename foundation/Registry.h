@@ -11,3 +11,7 @@ LSTATUS RegReadText(HKEY key, LPCWSTR valueName, LPWSTR out, DWORD cchOut);
 LSTATUS RegReadDword(HKEY key, LPCWSTR valueName, DWORD* out);
 // Opens root\subKey for reading, creating it first when create is set.
 LSTATUS RegOpenForRead(HKEY root, LPCWSTR subKey, BOOL create, HKEY* out);
+// Enumerates subkey names from *index on into name (room cchName characters,
+// terminator included); names too long for the room are passed over. FALSE
+// at the end of the subkeys or on any other failure.
+BOOL RegNextSubkey(HKEY key, DWORD* index, LPWSTR name, DWORD cchName);

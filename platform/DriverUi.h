@@ -90,6 +90,10 @@ static_assert(sizeof(PROPSHEETPAGEW_V4) == (sizeof(void*) == 8 ? 104 : 56), "PRO
 static_assert(sizeof(DOCUMENTPROPERTYHEADER) == (sizeof(void*) == 8 ? 48 : 28), "DOCUMENTPROPERTYHEADER");
 static_assert(sizeof(DEVQUERYPRINT_INFO) == (sizeof(void*) == 8 ? 40 : 24), "DEVQUERYPRINT_INFO");
 
+// A sheet owner's entry as the common property-sheet host calls it: the
+// toolchain's PFNPROPSHEETUI lacks the calling convention.
+typedef LONG(CALLBACK* PFNPROPSHEETUI_ENTRY)(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam);
+
 // The entry points of a printer-interface library that the toolchain does
 // not declare (DrvPrinterEvent it does).
 extern "C" {

@@ -35,6 +35,8 @@ struct FixtureInterface {
     std::wstring baseName = L"USB"; // "Base Name" (when writeParameters)
     bool writeVidPid = false; // "VID&PID" (when writeParameters)
     DWORD vidPid = 0;
+    std::wstring portDescription; // "Port Description" (when writeParameters and not empty)
+    std::wstring keyName; // empty: the interface's own key name (InterfaceKeyName)
 };
 
 class CDeviceRegistryFixture {
