@@ -1,19 +1,14 @@
 #include "ImageColorPage.h"
 
-#include <commctrl.h>
-#include <prsht.h>
-
 #include "ImageColorResource.h"
 #include "PageContract.h"
-#include "Platform.h"
+#include "PageProc.h"
 #include "TrackbarEdit.h"
 
 namespace {
 
 const WCHAR SECTION[] = L"Image Color";
 const WCHAR BLACK_SUM_TEXT[] = L"Black pixel RGB sum for printing by K of YMCKO:";
-// A setting's edit follows its trackbar by this many ids.
-const int EDIT_AFTER_BAR = IDC_COLOR_BRIGHTNESS_EDIT - IDC_COLOR_BRIGHTNESS_BAR;
 
 struct ColorSetting {
     SHORT PrivateDevMode::*pField;
@@ -26,7 +21,7 @@ const NumberRange SIGNED_PERCENT = {-100, 100, FALSE};
 const NumberRange PERCENT = {0, 100, FALSE};
 const NumberRange GAMMA = {10, 999, TRUE};
 
-// In the order of the trackbars' ids, from IDC_COLOR_BRIGHTNESS_BAR.
+// In the order of the trackbars' ids, which is the order of the fields.
 const ColorSetting SETTINGS[] = {
     {&PrivateDevMode::nBrightness, SIGNED_PERCENT, 4, 0},
     {&PrivateDevMode::nContrast, SIGNED_PERCENT, 4, 0},
@@ -38,29 +33,16 @@ const ColorSetting SETTINGS[] = {
     {&PrivateDevMode::nGamma, GAMMA, 4, 100},
     {&PrivateDevMode::nBlackRgbSum, PERCENT, 3, 0},
 };
-const int SETTING_COUNT = ARRAYSIZE(SETTINGS);
+const SettingIds IDS = {IDC_COLOR_BRIGHTNESS_BAR, IDC_COLOR_BRIGHTNESS_EDIT, ARRAYSIZE(SETTINGS)};
 static_assert(IDC_COLOR_BLACK_SUM_BAR - IDC_COLOR_BRIGHTNESS_BAR + 1 == ARRAYSIZE(SETTINGS), "one row per trackbar");
+static_assert(IDC_COLOR_BLACK_SUM_EDIT - IDC_COLOR_BRIGHTNESS_EDIT + 1 == ARRAYSIZE(SETTINGS), "one row per edit");
 
 // The one procedure the nine edits had before the page's took its place.
 WNDPROC g_previousEditProc = nullptr;
 
-// The setting of a trackbar's or an edit's id, or -1.
-int SettingOf(int id)
+const NumberRange& RangeOf(int index)
 {
-    int index = id - IDC_COLOR_BRIGHTNESS_BAR;
-    if (index >= SETTING_COUNT)
-        index -= EDIT_AFTER_BAR;
-    return index >= 0 && index < SETTING_COUNT ? index : -1;
-}
-
-HWND Bar(HWND page, int index)
-{
-    return GetDlgItem(page, IDC_COLOR_BRIGHTNESS_BAR + index);
-}
-
-HWND Edit(HWND page, int index)
-{
-    return GetDlgItem(page, IDC_COLOR_BRIGHTNESS_EDIT + index);
+    return SETTINGS[index].range;
 }
 
 // Edit, field and trackbar take value.
@@ -68,8 +50,8 @@ void ShowSetting(HWND page, UiData* ui, int index, int value)
 {
     const ColorSetting& setting = SETTINGS[index];
     ui->DevMode.dmPrivate.*setting.pField = static_cast<SHORT>(value);
-    WriteEditNumber(Edit(page, index), setting.range, value);
-    SetTrackbarPosition(Bar(page, index), value);
+    WriteEditNumber(SettingEdit(page, IDS, index), setting.range, value);
+    SetTrackbarPosition(SettingBar(page, IDS, index), value);
 }
 
 void SetUp(HWND page, UiData* ui)
@@ -81,11 +63,11 @@ void SetUp(HWND page, UiData* ui)
     // The stored values are shown after the translation, which would take
     // them for texts of its own. A value the page cannot show is taken into
     // its range without a word: the user has entered nothing yet.
-    for (int i = 0; i < SETTING_COUNT; ++i) {
+    for (int i = 0; i < IDS.nCount; ++i) {
         const ColorSetting& setting = SETTINGS[i];
         int value = ClampToRange(setting.range, ui->DevMode.dmPrivate.*setting.pField);
-        SendMessageW(Edit(page, i), EM_LIMITTEXT, setting.cchLimit, 0);
-        SetUpTrackbar(Bar(page, i), setting.range, value);
+        SendMessageW(SettingEdit(page, IDS, i), EM_LIMITTEXT, setting.cchLimit, 0);
+        SetUpTrackbar(SettingBar(page, IDS, i), setting.range, value);
         ShowSetting(page, ui, i, value);
     }
     g_previousEditProc = SubclassEdits(page, IDC_COLOR_BRIGHTNESS_EDIT, IDC_COLOR_BLACK_SUM_EDIT, ImageColorEditProc);
@@ -93,14 +75,14 @@ void SetUp(HWND page, UiData* ui)
 
 void OnTrackbarMoved(HWND page, UiData* ui, HWND bar)
 {
-    int index = SettingOf(GetDlgCtrlID(bar));
-    if (index < 0 || bar != Bar(page, index))
+    int index = SettingOfBar(IDS, GetDlgCtrlID(bar));
+    if (index < 0)
         return;
     const ColorSetting& setting = SETTINGS[index];
     int value = GetTrackbarPosition(bar);
     {
         CQuietPage quiet(page);
-        WriteEditNumber(Edit(page, index), setting.range, value);
+        WriteEditNumber(SettingEdit(page, IDS, index), setting.range, value);
     }
     ui->DevMode.dmPrivate.*setting.pField = static_cast<SHORT>(value);
     MarkSheetChanged(page);
@@ -109,77 +91,44 @@ void OnTrackbarMoved(HWND page, UiData* ui, HWND bar)
 void OnEditChanged(HWND page, UiData* ui, int index)
 {
     const ColorSetting& setting = SETTINGS[index];
-    HWND edit = Edit(page, index);
+    HWND edit = SettingEdit(page, IDS, index);
     int typed = ReadEditNumber(edit, setting.range);
     int value = ClampToRange(setting.range, typed);
     ui->DevMode.dmPrivate.*setting.pField = static_cast<SHORT>(value);
     MarkSheetChanged(page);
-    SetTrackbarPosition(Bar(page, index), value);
+    SetTrackbarPosition(SettingBar(page, IDS, index), value);
     if (value != typed)
         CorrectEntry(page, edit, setting.range, value, ui->Translater, SECTION);
-}
-
-void Reset(HWND page, UiData* ui)
-{
-    {
-        CQuietPage quiet(page);
-        for (int i = 0; i < SETTING_COUNT; ++i)
-            ShowSetting(page, ui, i, SETTINGS[i].nReset);
-    }
-    MarkSheetChanged(page);
 }
 
 void OnCommand(HWND page, UiData* ui, WORD id, WORD code)
 {
     if (id == IDC_COLOR_RESET && code == BN_CLICKED) {
-        Reset(page, ui);
+        {
+            CQuietPage quiet(page);
+            for (int i = 0; i < IDS.nCount; ++i)
+                ShowSetting(page, ui, i, SETTINGS[i].nReset);
+        }
+        MarkSheetChanged(page);
         return;
     }
-    int index = SettingOf(id);
-    if (code == EN_CHANGE && index >= 0 && id >= IDC_COLOR_BRIGHTNESS_EDIT && !IsPageQuiet(page))
+    int index = SettingOfEdit(IDS, id);
+    if (code == EN_CHANGE && index >= 0 && !IsPageQuiet(page))
         OnEditChanged(page, ui, index);
 }
+
+// Every value is in the DEVMODE from the moment it is entered, so apply
+// only reports the page's result.
+const PageHandlers HANDLERS = {IDD_IMAGE_COLOR, SetUp, OnCommand, OnTrackbarMoved, nullptr};
 
 } // namespace
 
 INT_PTR CALLBACK DlgImageColorProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        UiData* ui = TakePageUiData(page, lParam);
-        DebugTrace(L"DlgImageColorProc(1), WM_INITDIALOG, ui = %p,\n", ui);
-        if (ui)
-            SetUp(page, ui);
-        return TRUE;
-    }
-    UiData* ui = GetPageUiData(page);
-    if (!ui)
-        return FALSE;
-    switch (message) {
-    case WM_HSCROLL:
-        if (lParam)
-            OnTrackbarMoved(page, ui, reinterpret_cast<HWND>(lParam));
-        return TRUE;
-    case WM_COMMAND:
-        OnCommand(page, ui, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY) {
-            // Every value is in the DEVMODE already.
-            ReportPageResult(ui, IDD_IMAGE_COLOR);
-            SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-            return TRUE;
-        }
-        return FALSE;
-    default:
-        return FALSE;
-    }
+    return RunPageProc(HANDLERS, page, message, wParam, lParam);
 }
 
 LRESULT CALLBACK ImageColorEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    HWND page = GetParent(edit);
-    int index = SettingOf(GetDlgCtrlID(edit));
-    if (index >= 0 && HandleNumberEditKey(edit, message, wParam, SETTINGS[index].range, Bar(page, index)))
-        return 0;
-    return CallWindowProcW(g_previousEditProc, edit, message, wParam, lParam);
+    return RunNumberEditProc(edit, message, wParam, lParam, g_previousEditProc, IDS, RangeOf);
 }

@@ -1,12 +1,10 @@
 #include "MagEncodingPage.h"
 
-#include <prsht.h>
-
 #include <cstring>
 
 #include "MagEncodingResource.h"
 #include "PageContract.h"
-#include "Platform.h"
+#include "PageProc.h"
 #include "TrackbarEdit.h"
 
 namespace {
@@ -75,28 +73,12 @@ void OnCommand(HWND page, UiData* ui, WORD id, WORD code)
     }
 }
 
+// Every choice is in the DEVMODE from the moment it is made.
+const PageHandlers HANDLERS = {IDD_MAG_ENCODING, SetUp, OnCommand, nullptr, nullptr};
+
 } // namespace
 
 INT_PTR CALLBACK DlgMagEncodingProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        UiData* ui = TakePageUiData(page, lParam);
-        DebugTrace(L"DlgMagEncodingProc(1), WM_INITDIALOG, ui = %p,\n", ui);
-        if (ui)
-            SetUp(page, ui);
-        return TRUE;
-    }
-    UiData* ui = GetPageUiData(page);
-    if (!ui)
-        return FALSE;
-    if (message == WM_COMMAND) {
-        OnCommand(page, ui, LOWORD(wParam), HIWORD(wParam));
-        return TRUE;
-    }
-    if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY) {
-        ReportPageResult(ui, IDD_MAG_ENCODING);
-        SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-        return TRUE;
-    }
-    return FALSE;
+    return RunPageProc(HANDLERS, page, message, wParam, lParam);
 }

@@ -34,6 +34,28 @@ BOOL IsRefusedChar(const NumberRange& range, WPARAM c)
 
 } // namespace
 
+int SettingOfBar(const SettingIds& ids, int id)
+{
+    int index = id - ids.nFirstBar;
+    return index >= 0 && index < ids.nCount ? index : -1;
+}
+
+int SettingOfEdit(const SettingIds& ids, int id)
+{
+    int index = id - ids.nFirstEdit;
+    return index >= 0 && index < ids.nCount ? index : -1;
+}
+
+HWND SettingBar(HWND page, const SettingIds& ids, int index)
+{
+    return GetDlgItem(page, ids.nFirstBar + index);
+}
+
+HWND SettingEdit(HWND page, const SettingIds& ids, int index)
+{
+    return GetDlgItem(page, ids.nFirstEdit + index);
+}
+
 int ClampToRange(const NumberRange& range, long long value)
 {
     if (value < range.nMin)
@@ -114,6 +136,16 @@ BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRan
     SendMessageW(edit, EM_SETSEL, 0, -1);
     SetTrackbarPosition(trackbar, stepped);
     return TRUE;
+}
+
+LRESULT RunNumberEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous,
+                          const SettingIds& ids, const NumberRange& (*rangeOf)(int index))
+{
+    int index = SettingOfEdit(ids, GetDlgCtrlID(edit));
+    if (index >= 0 &&
+        HandleNumberEditKey(edit, message, wParam, rangeOf(index), SettingBar(GetParent(edit), ids, index)))
+        return 0;
+    return CallWindowProcW(previous, edit, message, wParam, lParam);
 }
 
 void ShowRangeMessage(CTranslater& translater, LPCWSTR section, const NumberRange& range)

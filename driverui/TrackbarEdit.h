@@ -16,6 +16,20 @@ struct NumberRange {
     BOOL bHundredths; // shown as "%d.%d%d", typed with a '.'
 };
 
+// Where a page's settings are: setting i has the trackbar nFirstBar + i and
+// the edit nFirstEdit + i.
+struct SettingIds {
+    int nFirstBar;
+    int nFirstEdit;
+    int nCount;
+};
+
+// The setting of a trackbar's or an edit's id, or -1.
+int SettingOfBar(const SettingIds& ids, int id);
+int SettingOfEdit(const SettingIds& ids, int id);
+HWND SettingBar(HWND page, const SettingIds& ids, int index);
+HWND SettingEdit(HWND page, const SettingIds& ids, int index);
+
 int ClampToRange(const NumberRange& range, long long value);
 BOOL IsInRange(const NumberRange& range, long long value);
 
@@ -40,6 +54,10 @@ WNDPROC SubclassEdits(HWND page, int first, int last, WNDPROC proc);
 // one within the range, write it back through the edit-changed path, select
 // it and move the trackbar. TRUE when the message was taken here.
 BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRange& range, HWND trackbar);
+// The procedure of a page's edits: the keys of the edit's setting (rangeOf
+// gives its range) here, everything else to the edits' previous procedure.
+LRESULT RunNumberEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous,
+                          const SettingIds& ids, const NumberRange& (*rangeOf)(int index));
 
 // The message box of an entry out of range, without owner: the translations
 // of "Error" (title) and "Enter from", in the page's section, with the

@@ -1,36 +1,27 @@
 // The "Heating Energy" page in the sheet host double: the rows of the colour,
 // magnetic and energy pages for each model group, what each group shows and
-// keeps, entries that move only the trackbars until apply, and Reset.
+// keeps, Reset, and entries that move only the trackbars until apply stores
+// them at the energy column in use.
 #include "PageSheet.h"
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
 const WORD kPage = 504;
-const int kFirstBar = 6011, kFirstEdit = 6021, kReset = 3028;
-const size_t kColumn = 512;
+const int kFirstBar = 6011, kFirstEdit = 6021, kReset = 3028, kErase = 8, kFrontResin = 6;
 // The group of each trackbar from 6011 on: front YMC, K, O, back YMC, K, O,
 // front resin K, back resin K, erase, write.
 const size_t kGroups[10] = {320, 324, 328, 340, 344, 348, 332, 352, 404, 400};
-const int kBackBars[] = {3, 4, 5, 7};
-const int kErase = 8, kWrite = 9, kFrontResin = 6;
 const int kBackOnly[] = {6034, 6006, 6007, 6008, 6009, 6010, 6014, 6015, 6016, 6018, 6024, 6025, 6026, 6028};
 const int kRewriteOnly[] = {6035, 6031, 6032, 6019, 6020, 6029, 6030};
 const std::wstring kEnergyBox = L"Error: Enter from -127 ~ 127 . (error)\n";
 
-class HeatingEnergyPage : public ::testing::Test {
+class HeatingEnergyPage : public PageSuite {
 protected:
-    static void SetUpTestSuite() { ui = new QelUiModule(); }
-    static void TearDownTestSuite() { delete ui; }
-    void SetUp() override { ASSERT_TRUE(ui->ok()); }
-    // Every energy group holds its own value at the column in use.
-    static DevModeImage WithEnergies(const CInstalledPrinter& printer, const int (&values)[10], BYTE column = 2)
+    // Each energy group holds its value at the column in use.
+    static DevModeImage WithEnergies(const CInstalledPrinter& model, const int (&values)[10], BYTE column = 2)
     {
-        DevModeImage image = DevModeImage::Defaults(printer.Name().c_str());
-        image.PrivByte(kColumn, column);
+        DevModeImage image = DevModeImage::Defaults(model.Name().c_str());
+        image.PrivByte(512, column);
         for (int i = 0; i < 10; ++i)
             image.PrivByte(kGroups[i] + column, static_cast<BYTE>(values[i]));
         return image;
@@ -39,9 +30,7 @@ protected:
     {
         return static_cast<int>(SendMessageW(GetDlgItem(page, kFirstBar + i), TBM_GETPOS, 0, 0));
     }
-    static QelUiModule* ui;
 };
-QelUiModule* HeatingEnergyPage::ui = nullptr;
 
 TEST_F(HeatingEnergyPage, EachModelGroupShowsItsPagesAndKeepsWhatItHides)
 {
@@ -58,14 +47,13 @@ TEST_F(HeatingEnergyPage, EachModelGroupShowsItsPagesAndKeepsWhatItHides)
     // a word, but only for an energy its model uses.
     const int stored[10] = {11, -12, 13, 21, -22, 23, -128, 24, -128, 32};
     for (const auto& m : models) {
-        CInstalledPrinter printer(m.model);
-        ASSERT_TRUE(printer.ok()) << m.model;
-        DevModeImage in = WithEnergies(printer, stored), expected = in;
+        CInstalledPrinter model(m.model);
+        DevModeImage in = WithEnergies(model, stored), expected = in;
         expected.PrivByte(kGroups[kFrontResin] + 2, static_cast<BYTE>(-127));
         if (m.rewrite)
             expected.PrivByte(kGroups[kErase] + 2, static_cast<BYTE>(-127));
-        CPageSheet sheet(*ui, printer, in);
-        ASSERT_TRUE(sheet.ok()) << m.model;
+        CPageSheet sheet(*ui, model, in);
+        ASSERT_TRUE(model.ok() && sheet.ok()) << m.model;
         EXPECT_EQ(m.colorRow, sheet.RowOf(501)) << m.model;
         EXPECT_EQ(m.magneticRow, sheet.RowOf(503)) << m.model;
         ASSERT_EQ(m.energyRow, sheet.RowOf(kPage)) << m.model;
@@ -74,7 +62,6 @@ TEST_F(HeatingEnergyPage, EachModelGroupShowsItsPagesAndKeepsWhatItHides)
             if (row > 0 && sheet.Host().ShowPage(row))
                 rows.push_back(row);
         HWND page = sheet.Show(kPage);
-        ASSERT_NE(nullptr, page) << m.model;
         for (int i = 0; i < 10; ++i) {
             int shown = i >= kErase && !m.rewrite ? 0 : stored[i] == -128 ? -127 : stored[i];
             EXPECT_EQ(shown, Position(page, i)) << m.model << " " << i;
@@ -85,27 +72,30 @@ TEST_F(HeatingEnergyPage, EachModelGroupShowsItsPagesAndKeepsWhatItHides)
         for (int id : kRewriteOnly)
             EXPECT_EQ(m.rewrite, IsWindowVisible(GetDlgItem(page, id)) != FALSE) << m.model << " " << id;
         EXPECT_EQ("", ImageDifferences(expected, sheet.Working())) << m.model;
+        EXPECT_EQ(0, sheet.Host().ChangedCount()) << m.model;
         ASSERT_TRUE(sheet.Host().Apply());
         EXPECT_EQ(rows, sheet.ReportedRows()) << m.model;
         EXPECT_EQ("", ImageDifferences(expected, sheet.Out().data())) << m.model;
+
+        // Reset zeroes every energy the model keeps, the hidden back side of
+        // a one-sided model too; the rewrite energies only on rewrite models.
+        Enter(sheet.Host(), CLICK, GetDlgItem(page, kReset), nullptr, nullptr, 0);
+        for (int i = 0; i < 10; ++i)
+            EXPECT_EQ(0, Position(page, i)) << m.model << " " << i;
+        EXPECT_EQ(1, sheet.Host().ChangedCount()) << m.model;
+        EXPECT_EQ("", ImageDifferences(expected, sheet.Working())) << m.model;
+        ASSERT_TRUE(sheet.Host().Apply());
+        for (int i = 0; i < 10; ++i)
+            if (i < kErase || m.rewrite)
+                expected.PrivByte(kGroups[i] + 2, 0);
+        EXPECT_EQ("", ImageDifferences(expected, sheet.Working())) << m.model;
         EXPECT_EQ(L"", sheet.Boxes()) << m.model;
-        EXPECT_EQ(0, sheet.Host().ChangedCount()) << m.model;
     }
 }
 
 TEST_F(HeatingEnergyPage, EntriesMoveTheTrackbarsAndApplyStoresThemAtTheColumn)
 {
-    enum Hand { TYPE, PASTE, EDIT_KEY, BAR_KEY };
-    const struct {
-        const char* what;
-        int i;
-        Hand hand;
-        LPCWSTR text;
-        WPARAM key;
-        int position;
-        LPCWSTR shown;
-        std::wstring box;
-    } entries[] = {
+    const SettingEntry entries[] = {
         {"typed above the range", 0, TYPE, L"200", 0, 127, L"127", kEnergyBox},
         {"typed below zero", 1, TYPE, L"-5", 0, -5, L"-5", L""},
         {"pasted far below the range", 5, PASTE, L"-99999999999", 0, -127, L"-127", kEnergyBox},
@@ -114,66 +104,22 @@ TEST_F(HeatingEnergyPage, EntriesMoveTheTrackbarsAndApplyStoresThemAtTheColumn)
         {"down arrow", 3, EDIT_KEY, nullptr, VK_DOWN, -1, L"-1", L""},
         {"trackbar page", kFrontResin, BAR_KEY, nullptr, VK_PRIOR, -10, L"-10", L""},
     };
-    CInstalledPrinter printer(L"T42");
-    ASSERT_TRUE(printer.ok());
     const int zero[10] = {};
-    DevModeImage in = WithEnergies(printer, zero, 1), expected = in;
-    CPageSheet sheet(*ui, printer, in);
-    ASSERT_TRUE(sheet.ok());
+    DevModeImage in = WithEnergies(*printer, zero, 1), expected = in;
+    CPageSheet sheet(*ui, *printer, in);
     HWND page = sheet.Show(kPage);
-    ASSERT_NE(nullptr, page);
-    for (const auto& e : entries) {
-        HWND bar = GetDlgItem(page, kFirstBar + e.i), edit = GetDlgItem(page, kFirstEdit + e.i);
-        size_t boxes = sheet.Host().MessageBoxes().size();
+    ASSERT_TRUE(sheet.ok() && page);
+    for (const SettingEntry& e : entries) {
         int changed = sheet.Host().ChangedCount();
-        if (e.hand == TYPE)
-            TypeInto(edit, e.text);
-        else if (e.hand == PASTE)
-            PasteInto(edit, e.text);
-        else
-            PressKey(e.hand == EDIT_KEY ? edit : bar, e.key);
-        sheet.Host().Pump();
-        EXPECT_EQ(e.position, Position(page, e.i)) << e.what;
-        EXPECT_EQ(e.shown, TextOf(edit)) << e.what;
-        EXPECT_EQ(e.box, sheet.Boxes(boxes)) << e.what;
+        EnterSetting(sheet, page, kFirstBar, kFirstEdit, e);
         // Only the trackbar marks the sheet changed; the DEVMODE waits for apply.
         EXPECT_EQ(e.hand == BAR_KEY, sheet.Host().ChangedCount() > changed) << e.what;
         EXPECT_EQ("", ImageDifferences(in, sheet.Working())) << e.what;
-        expected.PrivByte(kGroups[e.i] + 1, static_cast<BYTE>(e.position));
+        expected.PrivByte(kGroups[e.index] + 1, static_cast<BYTE>(e.value));
     }
     ASSERT_TRUE(sheet.Host().Apply());
     EXPECT_EQ("", ImageDifferences(expected, sheet.Working()));
     EXPECT_EQ((std::vector<int>{0, 4}), sheet.ReportedRows());
-}
-
-TEST_F(HeatingEnergyPage, ResetZeroesTheEnergiesOfTheModelHiddenOrNot)
-{
-    const struct {
-        LPCWSTR model;
-        bool rewrite;
-    } models[] = {{L"T42", false}, {L"T41", false}, {L"T40W", true}};
-    const int five[10] = {5, 5, 5, 5, 5, 5, 5, 5, 5, 5};
-    for (const auto& m : models) {
-        CInstalledPrinter printer(m.model);
-        ASSERT_TRUE(printer.ok()) << m.model;
-        DevModeImage in = WithEnergies(printer, five), expected = in;
-        for (int i = 0; i < 10; ++i)
-            if (i < kErase || m.rewrite)
-                expected.PrivByte(kGroups[i] + 2, 0);
-        CPageSheet sheet(*ui, printer, in);
-        ASSERT_TRUE(sheet.ok()) << m.model;
-        HWND page = sheet.Show(kPage);
-        ASSERT_NE(nullptr, page) << m.model;
-        Click(GetDlgItem(page, kReset));
-        for (int i = 0; i < 10; ++i) {
-            EXPECT_EQ(0, Position(page, i)) << m.model << " " << i;
-            EXPECT_EQ(L"0", TextOf(GetDlgItem(page, kFirstEdit + i))) << m.model << " " << i;
-        }
-        EXPECT_EQ(1, sheet.Host().ChangedCount()) << m.model;
-        EXPECT_EQ("", ImageDifferences(in, sheet.Working())) << m.model;
-        ASSERT_TRUE(sheet.Host().Apply());
-        EXPECT_EQ("", ImageDifferences(expected, sheet.Working())) << m.model;
-    }
 }
 
 } // namespace

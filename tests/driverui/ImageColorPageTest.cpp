@@ -1,11 +1,8 @@
 // The "Image Color" page in the sheet host double: what it shows of a stored
-// DEVMODE, how every kind of entry reaches the private part at once, the
-// range messages, Reset and apply; the number parsers of the pages' edits;
-// and the language-file section of each of the three colour, magnetic and
-// energy pages.
+// DEVMODE, every kind of entry reaching the private part at once, the range
+// messages, Reset and apply; the number parsers of the pages' edits; and the
+// language-file section of each page with texts of its own.
 #include "PageSheet.h"
-
-#include <gtest/gtest.h>
 
 #include <climits>
 #include <fstream>
@@ -16,35 +13,19 @@
 namespace {
 
 const WORD kPage = 501;
-const int kFirstBar = 3010, kFirstEdit = 3019, kBlackSumText = 3009, kReset = 3028;
-const size_t kFirstField = 128, kLanguage = 16;
-const int kGamma = 7;
+const int kFirstBar = 3010, kFirstEdit = 3019, kBlackSumText = 3009, kReset = 3028, kGamma = 7;
 const std::wstring kPercentBox = L"Error: Enter from -100 ~ 100 . (error)\n";
 
-size_t Field(int k)
+// The image with a signed 16-bit value in setting k's field.
+DevModeImage& Setting(DevModeImage& image, int k, int value)
 {
-    return kFirstField + 2 * static_cast<size_t>(k);
+    return image.PrivWord(128 + 2 * static_cast<size_t>(k), static_cast<WORD>(static_cast<SHORT>(value)));
 }
 
-class ImageColorPage : public ::testing::Test {
+class ImageColorPage : public PageSuite {
 protected:
-    static void SetUpTestSuite()
-    {
-        ui = new QelUiModule();
-        printer = new CInstalledPrinter(L"T42");
-    }
-    static void TearDownTestSuite()
-    {
-        delete printer;
-        delete ui;
-    }
-    void SetUp() override { ASSERT_TRUE(ui->ok() && printer->ok()); }
     static DevModeImage Stored() { return DevModeImage::Defaults(printer->Name().c_str()); }
-    static QelUiModule* ui;
-    static CInstalledPrinter* printer;
 };
-QelUiModule* ImageColorPage::ui = nullptr;
-CInstalledPrinter* ImageColorPage::printer = nullptr;
 
 TEST(EditNumbers, AreReadWithSaturationAndWithoutStrayCharacters)
 {
@@ -52,22 +33,16 @@ TEST(EditNumbers, AreReadWithSaturationAndWithoutStrayCharacters)
         LPCWSTR text;
         int integer, hundredths;
     } cases[] = {
-        {L"", 0, 0},           {L"42", 42, 4200},         {L" -5 ", -5, -500},       {L"+7", 7, 0},
-        {L"12x", 0, 0},        {L"-", 0, 0},              {L"1.00", 0, 100},         {L".5", 0, 50},
-        {L"12.", 0, 1200},     {L"0.1", 0, 10},           {L"-1.5", 0, -150},        {L"1.239", 0, 123},
-        {L"1.2.3", 0, 0},      {L"99999999999", INT_MAX, INT_MAX}, {L"-99999999999", INT_MIN, INT_MIN},
+        {L"", 0, 0},       {L"42", 42, 4200},    {L" -5 ", -5, -500}, {L"+7", 7, 0},           {L"12x", 0, 0},
+        {L"-", 0, 0},      {L"1.00", 0, 100},    {L".5", 0, 50},      {L"12.", 0, 1200},       {L"0.1", 0, 10},
+        {L"-1.5", 0, -150}, {L"1.239", 0, 123},  {L"1.2.3", 0, 0},    {L"99999999999", INT_MAX, INT_MAX},
+        {L"-99999999999", INT_MIN, INT_MIN},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.integer, ParseEditInteger(c.text)) << c.text;
         EXPECT_EQ(c.hundredths, ParseHundredths(c.text)) << c.text;
     }
-    EXPECT_EQ(0, ParseEditInteger(nullptr));
-    EXPECT_EQ(0, ParseHundredths(nullptr));
-    WCHAR text[NUMBER_TEXT_ROOM];
-    for (auto shown : {std::make_pair(10, L"0.10"), std::make_pair(100, L"1.00"), std::make_pair(999, L"9.99")}) {
-        FormatHundredths(shown.first, text, NUMBER_TEXT_ROOM);
-        EXPECT_STREQ(shown.second, text);
-    }
+    EXPECT_EQ(0, ParseEditInteger(nullptr) + ParseHundredths(nullptr));
 }
 
 TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
@@ -84,13 +59,12 @@ TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
     };
     DevModeImage in = Stored(), expected = Stored();
     for (int k = 0; k < 9; ++k) {
-        PrivShort(in, Field(k), settings[k].stored);
-        PrivShort(expected, Field(k), settings[k].shown);
+        Setting(in, k, settings[k].stored);
+        Setting(expected, k, settings[k].shown);
     }
     CPageSheet sheet(*ui, *printer, in);
-    ASSERT_TRUE(sheet.ok());
     HWND page = sheet.Show(kPage);
-    ASSERT_NE(nullptr, page);
+    ASSERT_TRUE(sheet.ok() && page);
     for (int k = 0; k < 9; ++k) {
         HWND bar = GetDlgItem(page, kFirstBar + k), edit = GetDlgItem(page, kFirstEdit + k);
         EXPECT_EQ(settings[k].text, TextOf(edit)) << k;
@@ -106,19 +80,9 @@ TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
     EXPECT_EQ(0, sheet.Host().ChangedCount());
 }
 
-TEST_F(ImageColorPage, EveryEntryReachesItsFieldAtOnce)
+TEST_F(ImageColorPage, EveryEntryReachesItsFieldAtOnceAndResetGivesTheDefaults)
 {
-    enum Hand { TYPE, PASTE, EDIT_KEY, BAR_KEY };
-    const struct {
-        const char* what;
-        int k;
-        Hand hand;
-        LPCWSTR text;
-        WPARAM key;
-        int stored;
-        LPCWSTR shown;
-        std::wstring box;
-    } entries[] = {
+    const SettingEntry entries[] = {
         {"typed above the range", 0, TYPE, L"150", 0, 100, L"100", kPercentBox},
         {"typed below zero", 1, TYPE, L"-42", 0, -42, L"-42", L""},
         {"letters and points refused", 3, TYPE, L"1a.2", 0, 12, L"12", L""},
@@ -139,55 +103,25 @@ TEST_F(ImageColorPage, EveryEntryReachesItsFieldAtOnce)
     };
     DevModeImage expected = Stored();
     CPageSheet sheet(*ui, *printer, expected);
-    ASSERT_TRUE(sheet.ok());
     HWND page = sheet.Show(kPage);
-    ASSERT_NE(nullptr, page);
-    for (const auto& e : entries) {
-        HWND bar = GetDlgItem(page, kFirstBar + e.k), edit = GetDlgItem(page, kFirstEdit + e.k);
-        size_t boxes = sheet.Host().MessageBoxes().size();
+    ASSERT_TRUE(sheet.ok() && page);
+    for (const SettingEntry& e : entries) {
         int changed = sheet.Host().ChangedCount();
-        if (e.hand == TYPE)
-            TypeInto(edit, e.text);
-        else if (e.hand == PASTE)
-            PasteInto(edit, e.text);
-        else
-            PressKey(e.hand == EDIT_KEY ? edit : bar, e.key);
-        sheet.Host().Pump();
-        PrivShort(expected, Field(e.k), e.stored);
-        EXPECT_EQ("", ImageDifferences(expected, sheet.Working())) << e.what;
-        EXPECT_EQ(e.shown, TextOf(edit)) << e.what;
-        EXPECT_EQ(e.stored, SendMessageW(bar, TBM_GETPOS, 0, 0)) << e.what;
-        EXPECT_EQ(e.box, sheet.Boxes(boxes)) << e.what;
+        EnterSetting(sheet, page, kFirstBar, kFirstEdit, e);
+        EXPECT_EQ("", ImageDifferences(Setting(expected, e.index, e.value), sheet.Working())) << e.what;
         EXPECT_GT(sheet.Host().ChangedCount(), changed) << e.what;
-        if (!e.box.empty()) {
-            DWORD start = 1, end = 0;
-            SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-            EXPECT_EQ(0u, start) << e.what;
-            EXPECT_EQ(wcslen(e.shown), end) << e.what;
-        }
     }
-}
-
-TEST_F(ImageColorPage, ResetGivesTheDefaultsAndApplyReportsTheOwnPage)
-{
-    DevModeImage in = Stored();
-    for (int k = 0; k < 9; ++k)
-        PrivShort(in, Field(k), 30 + k);
-    CPageSheet sheet(*ui, *printer, in);
-    ASSERT_TRUE(sheet.ok());
-    HWND page = sheet.Show(kPage);
-    ASSERT_NE(nullptr, page);
-    Click(GetDlgItem(page, kReset));
-    DevModeImage expected = Stored();
+    int changed = sheet.Host().ChangedCount();
+    Enter(sheet.Host(), CLICK, GetDlgItem(page, kReset), nullptr, nullptr, 0);
+    expected = Stored();
     EXPECT_EQ("", ImageDifferences(expected, sheet.Working()));
     for (int k = 0; k < 9; ++k) {
-        int value = k == 2 ? 100 : k == kGamma ? 100 : 0;
+        int value = k == 2 || k == kGamma ? 100 : 0;
         EXPECT_EQ(value, SendMessageW(GetDlgItem(page, kFirstBar + k), TBM_GETPOS, 0, 0)) << k;
         EXPECT_EQ(k == kGamma ? L"1.00" : std::to_wstring(value), TextOf(GetDlgItem(page, kFirstEdit + k))) << k;
     }
-    EXPECT_EQ(1, sheet.Host().ChangedCount());
+    EXPECT_EQ(changed + 1, sheet.Host().ChangedCount());
     EXPECT_TRUE(sheet.Out().Untouched());
-
     ASSERT_TRUE(sheet.Host().Apply());
     // The sheet created its first page too.
     EXPECT_EQ((std::vector<int>{0, 1}), sheet.ReportedRows());
@@ -206,23 +140,20 @@ TEST_F(ImageColorPage, EachPageLooksUpItsTextsInItsOwnSection)
                              u"Black pixel RGB sum for printing by K of YMCKO:=IC black\r\n"
                              u"[Heating Energy]\r\nError=HE error\r\nEnter from=HE from\r\nYMC:=HE ymc\r\n"
                              u"[Magnetic Encoding]\r\nLow Co=ME low\r\n";
-    {
-        std::ofstream file(path, std::ios::binary);
-        file.write(reinterpret_cast<const char*>(texts), sizeof(texts) - sizeof(char16_t));
-    }
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(texts), sizeof(texts) - 2);
     DevModeImage in = Stored();
-    in.PrivWord(kLanguage, kRussian);
+    in.PrivWord(16, kRussian);
     {
         CPageSheet sheet(*ui, *printer, in);
-        ASSERT_TRUE(sheet.ok());
         HWND color = sheet.Show(501), energy = sheet.Show(504), magnetic = sheet.Show(503);
+        ASSERT_TRUE(sheet.ok() && color && energy && magnetic);
         EXPECT_EQ(L"IC black", TextOf(GetDlgItem(color, kBlackSumText)));
         EXPECT_EQ(L"HE ymc", TextOf(GetDlgItem(energy, 6002)));
         EXPECT_EQ(L"ME low", TextOf(GetDlgItem(magnetic, 5001)));
         sheet.Show(501);
-        TypeInto(GetDlgItem(color, kFirstEdit), L"150");
+        Enter(sheet.Host(), TYPE, GetDlgItem(color, kFirstEdit), nullptr, L"150", 0);
         sheet.Show(504);
-        TypeInto(GetDlgItem(energy, 6021), L"200");
+        Enter(sheet.Host(), TYPE, GetDlgItem(energy, 6021), nullptr, L"200", 0);
         EXPECT_EQ(L"IC error: IC from -100 ~ 100 . (error)\nHE error: HE from -127 ~ 127 . (error)\n", sheet.Boxes());
     }
     DeleteFileW(path);
