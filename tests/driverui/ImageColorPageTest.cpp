@@ -139,10 +139,11 @@ TEST_F(ImageColorPage, EachPageLooksUpItsTextsInItsOwnSection)
     const char16_t texts[] = u"\xFEFF[Image Color]\r\nError=IC error\r\nEnter from=IC from\r\n"
                              u"Black pixel RGB sum for printing by K of YMCKO:=IC black\r\n"
                              u"[Heating Energy]\r\nError=HE error\r\nEnter from=HE from\r\nYMC:=HE ymc\r\n"
-                             u"[Magnetic Encoding]\r\nLow Co=ME low\r\n";
+                             u"[Magnetic Encoding]\r\nLow Co=ME low\r\n~1=ME tilde\r\n";
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(texts), sizeof(texts) - 2);
     DevModeImage in = Stored();
-    in.PrivWord(16, kRussian);
+    // A stored filter is the user's text, not one to translate.
+    in.PrivWord(16, kRussian).Text(PUBLIC_SIZE + 200, L"~1", 16);
     {
         CPageSheet sheet(*ui, *printer, in);
         HWND color = sheet.Show(501), energy = sheet.Show(504), magnetic = sheet.Show(503);
@@ -150,6 +151,7 @@ TEST_F(ImageColorPage, EachPageLooksUpItsTextsInItsOwnSection)
         EXPECT_EQ(L"IC black", TextOf(GetDlgItem(color, kBlackSumText)));
         EXPECT_EQ(L"HE ymc", TextOf(GetDlgItem(energy, 6002)));
         EXPECT_EQ(L"ME low", TextOf(GetDlgItem(magnetic, 5001)));
+        EXPECT_EQ(L"~1", TextOf(GetDlgItem(magnetic, 5004)));
         sheet.Show(501);
         Enter(sheet.Host(), TYPE, GetDlgItem(color, kFirstEdit), nullptr, L"150", 0);
         sheet.Show(504);
