@@ -31,3 +31,5 @@ done
 # QelUI, loaded by the spooler client for a printer installed on the port of
 # an emulated printer of its own: the driver's DEVMODE and capability answers.
 "$runner" "$prefix" "$build/bin/QelUiDemo.exe"
+# One state record and one alert along the notification road, headless.
+"$runner" "$prefix" "$build/bin/notify/QelNotifyDemo.exe"

@@ -33,15 +33,6 @@ HKEY CreateSub(HKEY parent, LPCWSTR name)
     return key;
 }
 
-bool KeyExists(const std::wstring& path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::wstring KeyNameOf(const FixtureInterface& iface)
 {
     return iface.keyName.empty() ? CDeviceRegistryFixture::InterfaceKeyName(iface.deviceId, iface.instance)
@@ -49,6 +40,15 @@ std::wstring KeyNameOf(const FixtureInterface& iface)
 }
 
 } // namespace
+
+bool CDeviceRegistryFixture::KeyExists(const std::wstring& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
 
 CDeviceRegistryFixture::CDeviceRegistryFixture()
 {

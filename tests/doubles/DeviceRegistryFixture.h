@@ -55,6 +55,8 @@ public:
     static std::wstring DevicePath(const std::wstring& deviceId, const std::wstring& instance);
     // "##?#USB#<deviceId>#<instance>#{class}", the interface's key name.
     static std::wstring InterfaceKeyName(const std::wstring& deviceId, const std::wstring& instance);
+    // TRUE when the HKLM key opens for reading.
+    static bool KeyExists(const std::wstring& path);
     // Full HKLM paths of the keys written here.
     static std::wstring PrinterKey(LPCWSTR printer);
     static std::wstring InterfaceKey(const FixtureInterface& iface);

@@ -1,4 +1,4 @@
-#include "ChartProcess.h"
+#include "ProgramRun.h"
 
 #include <vector>
 
@@ -10,48 +10,26 @@ const DWORD POLL_INTERVAL_MS = 20;
 // The static text control of a message box.
 const int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 
-struct BoxSearch {
-    DWORD processId;
-    HWND exclude;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->processId || window == search->exclude)
-        return TRUE;
-    WCHAR className[64] = L"";
-    GetClassNameW(window, className, 64);
-    // A box is created hidden and shown once its texts are in place.
-    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 } // namespace
 
-CChartProcess::CChartProcess()
-    : m_info(), m_dialog(nullptr)
+CProgramRun::CProgramRun(LPCWSTR programName)
+    : m_programName(programName), m_info(), m_dialog(nullptr)
 {
 }
 
-CChartProcess::~CChartProcess()
+CProgramRun::~CProgramRun()
 {
     Kill();
 }
 
-bool CChartProcess::Start(const std::wstring& arguments)
+bool CProgramRun::Start(const std::wstring& arguments)
 {
     WCHAR self[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return false;
     std::wstring program(self);
-    program = program.substr(0, program.rfind(L'\\') + 1) + L"QelChart.exe";
+    program = program.substr(0, program.rfind(L'\\') + 1) + m_programName;
     std::wstring line = L"\"" + program + L"\" " + arguments;
     std::vector<WCHAR> buffer(line.begin(), line.end());
     buffer.push_back(L'\0');
@@ -61,7 +39,7 @@ bool CChartProcess::Start(const std::wstring& arguments)
                           &m_info) != FALSE;
 }
 
-HWND CChartProcess::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
+HWND CProgramRun::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
 {
     ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
@@ -76,45 +54,39 @@ HWND CChartProcess::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
     return nullptr;
 }
 
-HWND CChartProcess::WaitForMessageBox(DWORD timeoutMs)
+HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
 {
     ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
-        BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        HWND box = FindProcessDialog(m_info.dwProcessId, m_dialog);
+        if (box)
+            return box;
         Sleep(POLL_INTERVAL_MS);
     } while (GetTickCount64() < end);
     return nullptr;
 }
 
-bool CChartProcess::HasMessageBox()
+bool CProgramRun::HasMessageBox()
 {
-    BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
+    return FindProcessDialog(m_info.dwProcessId, m_dialog) != nullptr;
 }
 
-bool CChartProcess::Sync()
+bool CProgramRun::Sync()
 {
-    DWORD_PTR result = 0;
-    return m_dialog &&
-           SendMessageTimeoutW(m_dialog, WM_NULL, 0, 0, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) != 0;
+    return SyncWindow(m_dialog);
 }
 
-bool CChartProcess::Click(int id)
+bool CProgramRun::Click(int id)
 {
-    return m_dialog && PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                    reinterpret_cast<LPARAM>(GetDlgItem(m_dialog, id))) != FALSE;
+    return ClickButton(m_dialog, id);
 }
 
-std::wstring CChartProcess::ItemText(int id)
+std::wstring CProgramRun::ItemText(int id)
 {
     return m_dialog ? WindowText(GetDlgItem(m_dialog, id)) : std::wstring();
 }
 
-bool CChartProcess::Step(int editId, bool up)
+bool CProgramRun::Step(int editId, bool up)
 {
     HWND edit = m_dialog ? GetDlgItem(m_dialog, editId) : nullptr;
     DWORD_PTR result = 0;
@@ -124,7 +96,7 @@ bool CChartProcess::Step(int editId, bool up)
            SendMessageTimeoutW(edit, WM_KEYUP, key, 0xC0000001, SMTO_NORMAL, SEND_TIMEOUT_MS, &result);
 }
 
-bool CChartProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+bool CProgramRun::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 {
     if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return false;
@@ -133,7 +105,7 @@ bool CChartProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
     return true;
 }
 
-void CChartProcess::Kill()
+void CProgramRun::Kill()
 {
     if (m_info.hProcess) {
         if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
@@ -148,14 +120,16 @@ void CChartProcess::Kill()
     m_dialog = nullptr;
 }
 
-std::wstring WindowText(HWND window)
+bool SyncWindow(HWND window)
 {
-    WCHAR text[1024] = L"";
-    DWORD_PTR length = 0;
-    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                                        SEND_TIMEOUT_MS, &length))
-        return std::wstring();
-    return std::wstring(text, length < 1024 ? length : 1023);
+    DWORD_PTR result = 0;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) != 0;
+}
+
+bool ClickButton(HWND dialog, int id)
+{
+    return dialog && PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != FALSE;
 }
 
 bool ReadAndCloseMessageBox(HWND box, std::wstring* text, std::wstring* caption)
