@@ -100,6 +100,9 @@ void SetUpTrackbar(HWND trackbar, const NumberRange& range, int position)
     SendMessageW(trackbar, TBM_SETRANGEMIN, FALSE, range.nMin);
     SendMessageW(trackbar, TBM_SETRANGEMAX, FALSE, range.nMax);
     SendMessageW(trackbar, TBM_SETPAGESIZE, 0, TRACKBAR_PAGE_SIZE);
+    // Some trackbars place the thumb for a new range only when the position
+    // changes: the position goes through another value first.
+    SendMessageW(trackbar, TBM_SETPOS, FALSE, position == range.nMin ? range.nMax : range.nMin);
     SetTrackbarPosition(trackbar, position);
 }
 

@@ -14,6 +14,9 @@ namespace {
 
 const WORD kPage = 501;
 const int kFirstBar = 3010, kFirstEdit = 3019, kBlackSumText = 3009, kReset = 3028, kGamma = 7;
+// How far a thumb may stand from its place, in parts of the channel: the
+// thumb's own width keeps it off the channel's ends.
+const double kThumbTolerance = 0.1;
 const std::wstring kPercentBox = L"Error: Enter from -100 ~ 100 . (error)\n";
 
 // The image with a signed 16-bit value in setting k's field.
@@ -73,6 +76,14 @@ TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
         EXPECT_EQ(settings[k].low, SendMessageW(bar, TBM_GETRANGEMIN, 0, 0)) << k;
         EXPECT_EQ(settings[k].high, SendMessageW(bar, TBM_GETRANGEMAX, 0, 0)) << k;
         EXPECT_EQ(10, SendMessageW(bar, TBM_GETPAGESIZE, 0, 0)) << k;
+        // The thumb stands for the position in the page's range, not in the
+        // range the trackbar was created with.
+        RECT thumb, channel;
+        SendMessageW(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));
+        SendMessageW(bar, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+        double at = double((thumb.left + thumb.right) / 2 - channel.left) / (channel.right - channel.left);
+        EXPECT_NEAR(double(settings[k].shown - settings[k].low) / (settings[k].high - settings[k].low), at,
+                    kThumbTolerance) << k;
     }
     EXPECT_EQ(L"Black pixel RGB sum for printing by K of YMCKO:", TextOf(GetDlgItem(page, kBlackSumText)));
     EXPECT_EQ("", ImageDifferences(expected, sheet.Working()));
