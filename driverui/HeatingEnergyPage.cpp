@@ -96,7 +96,7 @@ void SetUp(HWND page, UiData* ui)
         ShowControls(page, REWRITE_CONTROLS, ARRAYSIZE(REWRITE_CONTROLS), SW_SHOW);
     if (ui->bOneSided)
         ShowControls(page, BACK_CONTROLS, ARRAYSIZE(BACK_CONTROLS), SW_HIDE);
-    g_previousEditProc = SubclassEdits(page, IDC_ENERGY_FRONT_YMC_EDIT, IDC_ENERGY_WRITE_EDIT, HeatingEnergyEditProc);
+    g_previousEditProc = SubclassEdits(page, IDS, HeatingEnergyEditProc);
 }
 
 void OnTrackbarMoved(HWND page, UiData*, HWND bar)

@@ -70,7 +70,7 @@ void SetUp(HWND page, UiData* ui)
         SetUpTrackbar(SettingBar(page, IDS, i), setting.range, value);
         ShowSetting(page, ui, i, value);
     }
-    g_previousEditProc = SubclassEdits(page, IDC_COLOR_BRIGHTNESS_EDIT, IDC_COLOR_BLACK_SUM_EDIT, ImageColorEditProc);
+    g_previousEditProc = SubclassEdits(page, IDS, ImageColorEditProc);
 }
 
 void OnTrackbarMoved(HWND page, UiData* ui, HWND bar)

@@ -32,6 +32,21 @@ BOOL IsRefusedChar(const NumberRange& range, WPARAM c)
     return (c >= L'!' && c <= L'/') || (c >= L':' && c <= L'~');
 }
 
+// TRUE when the key was the setting's.
+BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRange& range, HWND trackbar)
+{
+    if (message == WM_CHAR)
+        return IsRefusedChar(range, wParam);
+    if (message != WM_KEYDOWN || (wParam != VK_UP && wParam != VK_DOWN))
+        return FALSE;
+    long long value = ReadEditNumber(edit, range);
+    int stepped = ClampToRange(range, value + (wParam == VK_UP ? 1 : -1));
+    WriteEditNumber(edit, range, stepped);
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SetTrackbarPosition(trackbar, stepped);
+    return TRUE;
+}
+
 } // namespace
 
 int SettingOfBar(const SettingIds& ids, int id)
@@ -63,11 +78,6 @@ int ClampToRange(const NumberRange& range, long long value)
     if (value > range.nMax)
         return range.nMax;
     return static_cast<int>(value);
-}
-
-BOOL IsInRange(const NumberRange& range, long long value)
-{
-    return value >= range.nMin && value <= range.nMax;
 }
 
 int ReadEditNumber(HWND edit, const NumberRange& range)
@@ -116,29 +126,15 @@ void SetTrackbarPosition(HWND trackbar, int position)
     SendMessageW(trackbar, TBM_SETPOS, TRUE, position);
 }
 
-WNDPROC SubclassEdits(HWND page, int first, int last, WNDPROC proc)
+WNDPROC SubclassEdits(HWND page, const SettingIds& ids, WNDPROC proc)
 {
     WNDPROC previous = nullptr;
-    for (int id = first; id <= last; ++id) {
-        LONG_PTR had = SetWindowLongPtrW(GetDlgItem(page, id), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
+    for (int i = 0; i < ids.nCount; ++i) {
+        LONG_PTR had = SetWindowLongPtrW(SettingEdit(page, ids, i), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
         if (had)
             previous = reinterpret_cast<WNDPROC>(had);
     }
     return previous;
-}
-
-BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRange& range, HWND trackbar)
-{
-    if (message == WM_CHAR)
-        return IsRefusedChar(range, wParam);
-    if (message != WM_KEYDOWN || (wParam != VK_UP && wParam != VK_DOWN))
-        return FALSE;
-    long long value = ReadEditNumber(edit, range);
-    int stepped = ClampToRange(range, value + (wParam == VK_UP ? 1 : -1));
-    WriteEditNumber(edit, range, stepped);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    SetTrackbarPosition(trackbar, stepped);
-    return TRUE;
 }
 
 LRESULT RunNumberEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous,

@@ -31,7 +31,6 @@ HWND SettingBar(HWND page, const SettingIds& ids, int index);
 HWND SettingEdit(HWND page, const SettingIds& ids, int index);
 
 int ClampToRange(const NumberRange& range, long long value);
-BOOL IsInRange(const NumberRange& range, long long value);
 
 // The number the edit's text gives in the range's form (not yet clamped).
 int ReadEditNumber(HWND edit, const NumberRange& range);
@@ -44,18 +43,16 @@ void SetUpTrackbar(HWND trackbar, const NumberRange& range, int position);
 int GetTrackbarPosition(HWND trackbar);
 void SetTrackbarPosition(HWND trackbar, int position);
 
-// Replaces the window procedure of the page's edits first to last by proc
-// and gives the one they had (all edits share the edit class's).
-WNDPROC SubclassEdits(HWND page, int first, int last, WNDPROC proc);
+// Replaces the window procedure of the settings' edits by proc and gives the
+// one they had (all edits share the edit class's).
+WNDPROC SubclassEdits(HWND page, const SettingIds& ids, WNDPROC proc);
 
-// What the edit's own procedure does for the setting's keys: printable
-// characters other than digits are refused, but '-' where the range goes
-// below 0 and '.' for hundredths; the up and down arrows step the number by
-// one within the range, write it back through the edit-changed path, select
-// it and move the trackbar. TRUE when the message was taken here.
-BOOL HandleNumberEditKey(HWND edit, UINT message, WPARAM wParam, const NumberRange& range, HWND trackbar);
-// The procedure of a page's edits: the keys of the edit's setting (rangeOf
-// gives its range) here, everything else to the edits' previous procedure.
+// The procedure of a page's edits, rangeOf giving each setting's range.
+// Printable characters other than digits are refused, but '-' where the
+// range goes below 0 and '.' for hundredths; the up and down arrows step the
+// number by one within the range, write it back through the edit-changed
+// path, select it and move the trackbar. Everything else goes to the edits'
+// previous procedure.
 LRESULT RunNumberEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, WNDPROC previous,
                           const SettingIds& ids, const NumberRange& (*rangeOf)(int index));
 
