@@ -13,6 +13,7 @@
 
 #include "AlertResource.h"
 #include "AlertWindowTitle.h"
+#include "ChartPrinterValues.h"
 #include "ChartResource.h"
 #include "DeviceRegistryFixture.h"
 #include "DialogLayout.h"
@@ -67,12 +68,7 @@ void Look(Run& run, const char* name, HWND window, const LOGFONTW* font)
 void LookAtChart(Run& run)
 {
     CPrinterEmulator emu;
-    std::string block(8, '\0');
-    block[0] = 2;
-    block[5] = static_cast<char>(0xF6);
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;1", EmuText("3"));
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;2", EmuText("14"));
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;3", EmuBytes(block));
+    StandChartValues(emu);
     CDeviceRegistryFixture reg;
     std::wstring printer = reg.Unique(L"Card Printer 1");
     std::wstring port = reg.Unique(L"IP_Pictures");
