@@ -33,3 +33,6 @@ done
 "$runner" "$prefix" "$build/bin/QelUiDemo.exe"
 # One state record and one alert along the notification road, headless.
 "$runner" "$prefix" "$build/bin/notify/QelNotifyDemo.exe"
+# QelUI's printing-preferences sheet for a printer on the port of an emulated
+# printer of its own: the ribbon detected and the Tool page's information.
+"$runner" "$prefix" "$build/bin/QelToolPageDemo.exe"

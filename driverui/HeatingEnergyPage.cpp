@@ -2,6 +2,7 @@
 
 #include "HeatingEnergyResource.h"
 #include "PageContract.h"
+#include "PageControls.h"
 #include "PageProc.h"
 #include "TrackbarEdit.h"
 
@@ -61,12 +62,6 @@ bool IsKept(const UiData* ui, const EnergySetting& energy)
     return energy.kind != ENERGY_REWRITE || ui->bRewrite;
 }
 
-void ShowControls(HWND page, const int* ids, size_t count, int show)
-{
-    for (size_t i = 0; i < count; ++i)
-        ShowWindow(GetDlgItem(page, ids[i]), show);
-}
-
 void ShowEnergy(HWND page, int index, int value)
 {
     WriteEditNumber(SettingEdit(page, IDS, index), ENERGY_RANGE, value);
@@ -92,10 +87,12 @@ void SetUp(HWND page, UiData* ui)
         SetUpTrackbar(SettingBar(page, IDS, i), ENERGY_RANGE, value);
         ShowEnergy(page, i, value);
     }
-    if (ui->bRewrite)
-        ShowControls(page, REWRITE_CONTROLS, ARRAYSIZE(REWRITE_CONTROLS), SW_SHOW);
-    if (ui->bOneSided)
-        ShowControls(page, BACK_CONTROLS, ARRAYSIZE(BACK_CONTROLS), SW_HIDE);
+    for (int id : REWRITE_CONTROLS)
+        if (ui->bRewrite)
+            ShowControl(page, id, TRUE);
+    for (int id : BACK_CONTROLS)
+        if (ui->bOneSided)
+            ShowControl(page, id, FALSE);
     g_previousEditProc = SubclassEdits(page, IDS, HeatingEnergyEditProc);
 }
 

@@ -4,6 +4,7 @@
 
 #include "MagEncodingResource.h"
 #include "PageContract.h"
+#include "PageControls.h"
 #include "PageProc.h"
 #include "TrackbarEdit.h"
 
@@ -21,9 +22,8 @@ WCHAR* Filter(PrivateDevMode& priv, int id)
 
 void ShowTextEncoding(HWND page, BOOL on)
 {
-    CheckDlgButton(page, IDC_MAG_TEXT_ENCODING, on ? BST_CHECKED : BST_UNCHECKED);
-    EnableWindow(GetDlgItem(page, IDC_MAG_PREFIX), on);
-    EnableWindow(GetDlgItem(page, IDC_MAG_SUFFIX), on);
+    SetCheck(page, IDC_MAG_TEXT_ENCODING, on);
+    EnableControls(page, IDC_MAG_PREFIX, IDC_MAG_SUFFIX, on);
 }
 
 void SetUp(HWND page, UiData* ui)

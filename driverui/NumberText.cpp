@@ -45,22 +45,6 @@ int Saturate(long long value)
 
 } // namespace
 
-int ParseEditInteger(LPCWSTR text)
-{
-    if (!text)
-        return 0;
-    const WCHAR* p = SkipBlanks(text);
-    bool negative = false;
-    if (*p == L'-' || *p == L'+')
-        negative = *p++ == L'-';
-    if (!IsDigit(*p))
-        return 0;
-    long long value = TakeDigits(&p, 0);
-    if (*SkipBlanks(p) != L'\0')
-        return 0;
-    return Saturate(negative ? -value : value);
-}
-
 int ParseHundredths(LPCWSTR text)
 {
     if (!text)

@@ -1,18 +1,11 @@
-// The numbers of the pages' edit boxes as text: decimal integers, and
-// hundredths shown with two decimals ("1.00"). The pages read their edits
-// with these rather than GetDlgItemInt, which reads "-5" and "12x"
-// differently from one system to another.
+// The numbers of the pages' edit boxes as text: decimal integers (read with
+// ReadDialogInteger), and hundredths shown with two decimals ("1.00").
 #pragma once
 
 #include <windows.h>
 
 // Room of a number's text, terminator included.
 const DWORD NUMBER_TEXT_ROOM = 16;
-
-// The decimal integer of text: blanks around an optional sign and decimal
-// digits. An empty, NULL or non-numeric text is 0; a number beyond the int
-// range gives the nearest end of it.
-int ParseEditInteger(LPCWSTR text);
 
 // The hundredths of text: blanks around an optional '-' and decimal digits
 // with at most one '.'. The whole part counts 100, the first fraction digit

@@ -1,7 +1,8 @@
 // The dialog templates of the printing-preferences sheet and its dialogs.
 // Each page keeps its control ids in its own <Page>Resource.h, within the
 // range of its template:
-//   500 Print Option (and 511)  controls 2001-2099
+//   500 Print Option            controls 2001-2099
+//   511 Advanced card options   controls 8001-8023 (AdvancedCardResource.h)
 //   501 Image Color             controls 3001-3099
 //   502 Print Area (and 510)    controls 4001-4099, 7001-7099; icons 140, 141
 //   503 Magnetic Encoding       controls 5001-5099

@@ -5,6 +5,7 @@
 #include <cwchar>
 #include <new>
 
+#include "DialogInteger.h"
 #include "NumberText.h"
 #include "Platform.h"
 
@@ -92,7 +93,7 @@ int ReadEditNumber(HWND edit, const NumberRange& range)
         return 0;
     text[0] = L'\0';
     GetWindowTextW(edit, text, length + 1);
-    int value = range.bHundredths ? ParseHundredths(text) : ParseEditInteger(text);
+    int value = range.bHundredths ? ParseHundredths(text) : ReadDialogInteger(text);
     if (text != small)
         delete[] text;
     return value;

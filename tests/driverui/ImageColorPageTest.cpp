@@ -1,19 +1,20 @@
 // The "Image Color" page in the sheet host double: what it shows of a stored
 // DEVMODE, every kind of entry reaching the private part at once, the range
 // messages, Reset and apply; the number parsers of the pages' edits; and the
-// language-file section of each page with texts of its own.
-#include "PageSheet.h"
+// page's own language-file section.
+#include "SettingEntry.h"
+
+#include "DialogInteger.h"
+#include "ImageColorResource.h"
+#include "NumberText.h"
+#include "ScratchFolder.h"
 
 #include <climits>
-#include <fstream>
-
-#include "LanguageFile.h"
-#include "NumberText.h"
 
 namespace {
 
-const WORD kPage = 501;
-const int kFirstBar = 3010, kFirstEdit = 3019, kBlackSumText = 3009, kReset = 3028, kGamma = 7;
+const WCHAR kPrinter[] = L"Card Printer 1";
+const int kFirstBar = IDC_COLOR_BRIGHTNESS_BAR, kFirstEdit = IDC_COLOR_BRIGHTNESS_EDIT, kGamma = 7;
 // How far a thumb may stand from its place, in parts of the channel: the
 // thumb's own width keeps it off the channel's ends.
 const double kThumbTolerance = 0.1;
@@ -25,9 +26,15 @@ DevModeImage& Setting(DevModeImage& image, int k, int value)
     return image.PrivWord(128 + 2 * static_cast<size_t>(k), static_cast<WORD>(static_cast<SHORT>(value)));
 }
 
-class ImageColorPage : public PageSuite {
-protected:
-    static DevModeImage Stored() { return DevModeImage::Defaults(printer->Name().c_str()); }
+// The page of a T42 opened on a stored DEVMODE.
+struct ColorPage {
+    explicit ColorPage(const DevModeImage& stored) : sheet(L"Vornex T42", kPrinter)
+    {
+        LoadWorking(sheet, stored);
+        page = sheet.Show(IDD_IMAGE_COLOR);
+    }
+    CPageSheet sheet;
+    HWND page;
 };
 
 TEST(EditNumbers, AreReadWithSaturationAndWithoutStrayCharacters)
@@ -36,19 +43,19 @@ TEST(EditNumbers, AreReadWithSaturationAndWithoutStrayCharacters)
         LPCWSTR text;
         int integer, hundredths;
     } cases[] = {
-        {L"", 0, 0},       {L"42", 42, 4200},    {L" -5 ", -5, -500}, {L"+7", 7, 0},           {L"12x", 0, 0},
-        {L"-", 0, 0},      {L"1.00", 0, 100},    {L".5", 0, 50},      {L"12.", 0, 1200},       {L"0.1", 0, 10},
+        {L"", 0, 0},        {L"42", 42, 4200},   {L" -5 ", -5, -500}, {L"+7", 7, 0},     {L"12x", 0, 0},
+        {L"-", 0, 0},       {L"1.00", 0, 100},   {L".5", 0, 50},      {L"12.", 0, 1200}, {L"0.1", 0, 10},
         {L"-1.5", 0, -150}, {L"1.239", 0, 123},  {L"1.2.3", 0, 0},    {L"99999999999", INT_MAX, INT_MAX},
         {L"-99999999999", INT_MIN, INT_MIN},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(c.integer, ParseEditInteger(c.text)) << c.text;
+        EXPECT_EQ(c.integer, ReadDialogInteger(c.text)) << c.text;
         EXPECT_EQ(c.hundredths, ParseHundredths(c.text)) << c.text;
     }
-    EXPECT_EQ(0, ParseEditInteger(nullptr) + ParseHundredths(nullptr));
+    EXPECT_EQ(0, ReadDialogInteger(nullptr) + ParseHundredths(nullptr));
 }
 
-TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
+TEST(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
 {
     const struct {
         int stored, shown;
@@ -60,17 +67,16 @@ TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
         {7, 7, L"7", -100, 100, 4},       {-101, -100, L"-100", -100, 100, 4}, {100, 100, L"100", -100, 100, 4},
         {0, 0, L"0", -100, 100, 4},       {0, 10, L"0.10", 10, 999, 4},     {101, 100, L"100", 0, 100, 3},
     };
-    DevModeImage in = Stored(), expected = Stored();
+    DevModeImage in = DevModeImage::Defaults(kPrinter), expected = in;
     for (int k = 0; k < 9; ++k) {
         Setting(in, k, settings[k].stored);
         Setting(expected, k, settings[k].shown);
     }
-    CPageSheet sheet(*ui, *printer, in);
-    HWND page = sheet.Show(kPage);
-    ASSERT_TRUE(sheet.ok() && page);
+    ColorPage color(in);
+    ASSERT_NE(nullptr, color.page);
     for (int k = 0; k < 9; ++k) {
-        HWND bar = GetDlgItem(page, kFirstBar + k), edit = GetDlgItem(page, kFirstEdit + k);
-        EXPECT_EQ(settings[k].text, TextOf(edit)) << k;
+        HWND bar = GetDlgItem(color.page, kFirstBar + k), edit = GetDlgItem(color.page, kFirstEdit + k);
+        EXPECT_EQ(settings[k].text, ControlText(color.page, kFirstEdit + k)) << k;
         EXPECT_EQ(settings[k].limit, static_cast<size_t>(SendMessageW(edit, EM_GETLIMITTEXT, 0, 0))) << k;
         EXPECT_EQ(settings[k].shown, SendMessageW(bar, TBM_GETPOS, 0, 0)) << k;
         EXPECT_EQ(settings[k].low, SendMessageW(bar, TBM_GETRANGEMIN, 0, 0)) << k;
@@ -85,13 +91,13 @@ TEST_F(ImageColorPage, ShowsTheStoredValuesAndTakesStrayOnesIntoRangeSilently)
         EXPECT_NEAR(double(settings[k].shown - settings[k].low) / (settings[k].high - settings[k].low), at,
                     kThumbTolerance) << k;
     }
-    EXPECT_EQ(L"Black pixel RGB sum for printing by K of YMCKO:", TextOf(GetDlgItem(page, kBlackSumText)));
-    EXPECT_EQ("", ImageDifferences(expected, sheet.Working()));
-    EXPECT_EQ(L"", sheet.Boxes());
-    EXPECT_EQ(0, sheet.Host().ChangedCount());
+    EXPECT_EQ(L"Black pixel RGB sum for printing by K of YMCKO:", ControlText(color.page, IDC_COLOR_BLACK_SUM_TEXT));
+    EXPECT_EQ("", ImageDifferences(expected, &color.sheet.Ui().DevMode));
+    EXPECT_EQ(L"", Boxes(color.sheet.Host()));
+    EXPECT_EQ(0, color.sheet.Host().ChangedCount());
 }
 
-TEST_F(ImageColorPage, EveryEntryReachesItsFieldAtOnceAndResetGivesTheDefaults)
+TEST(ImageColorPage, EveryEntryReachesItsFieldAtOnceAndResetGivesTheDefaults)
 {
     const SettingEntry entries[] = {
         {"typed above the range", 0, TYPE, L"150", 0, 100, L"100", kPercentBox},
@@ -112,64 +118,47 @@ TEST_F(ImageColorPage, EveryEntryReachesItsFieldAtOnceAndResetGivesTheDefaults)
         {"gamma trackbar to its end", kGamma, BAR_KEY, nullptr, VK_END, 999, L"9.99", L""},
         {"black sum trackbar step", 8, BAR_KEY, nullptr, VK_RIGHT, 1, L"1", L""},
     };
-    DevModeImage expected = Stored();
-    CPageSheet sheet(*ui, *printer, expected);
-    HWND page = sheet.Show(kPage);
-    ASSERT_TRUE(sheet.ok() && page);
+    DevModeImage expected = DevModeImage::Defaults(kPrinter);
+    ColorPage color(expected);
+    CPageSheet& sheet = color.sheet;
+    ASSERT_NE(nullptr, color.page);
     for (const SettingEntry& e : entries) {
         int changed = sheet.Host().ChangedCount();
-        EnterSetting(sheet, page, kFirstBar, kFirstEdit, e);
-        EXPECT_EQ("", ImageDifferences(Setting(expected, e.index, e.value), sheet.Working())) << e.what;
+        EnterSetting(sheet, kFirstBar, kFirstEdit, e);
+        EXPECT_EQ("", ImageDifferences(Setting(expected, e.index, e.value), &sheet.Ui().DevMode)) << e.what;
         EXPECT_GT(sheet.Host().ChangedCount(), changed) << e.what;
     }
     int changed = sheet.Host().ChangedCount();
-    Enter(sheet.Host(), CLICK, GetDlgItem(page, kReset), nullptr, nullptr, 0);
-    expected = Stored();
-    EXPECT_EQ("", ImageDifferences(expected, sheet.Working()));
+    sheet.Click(IDC_COLOR_RESET);
+    expected = DevModeImage::Defaults(kPrinter);
+    EXPECT_EQ("", ImageDifferences(expected, &sheet.Ui().DevMode));
     for (int k = 0; k < 9; ++k) {
         int value = k == 2 || k == kGamma ? 100 : 0;
-        EXPECT_EQ(value, SendMessageW(GetDlgItem(page, kFirstBar + k), TBM_GETPOS, 0, 0)) << k;
-        EXPECT_EQ(k == kGamma ? L"1.00" : std::to_wstring(value), TextOf(GetDlgItem(page, kFirstEdit + k))) << k;
+        EXPECT_EQ(value, SendDlgItemMessageW(color.page, kFirstBar + k, TBM_GETPOS, 0, 0)) << k;
+        EXPECT_EQ(k == kGamma ? L"1.00" : std::to_wstring(value), ControlText(color.page, kFirstEdit + k)) << k;
     }
     EXPECT_EQ(changed + 1, sheet.Host().ChangedCount());
-    EXPECT_TRUE(sheet.Out().Untouched());
-    ASSERT_TRUE(sheet.Host().Apply());
-    // The sheet created its first page too.
-    EXPECT_EQ((std::vector<int>{0, 1}), sheet.ReportedRows());
-    EXPECT_EQ("", ImageDifferences(expected, sheet.Out().data()));
-    EXPECT_TRUE(sheet.Host().Violations().empty());
+    ASSERT_TRUE(sheet.Apply());
+    EXPECT_TRUE(ReportedAt(sheet, 1));
+    EXPECT_EQ("", ImageDifferences(expected, &sheet.Ui().DevMode));
 }
 
 // The sheet's one translator moves to each page's section as that page is
 // created; a page that looks up a text later sets its own section again.
-TEST_F(ImageColorPage, EachPageLooksUpItsTextsInItsOwnSection)
+TEST(ImageColorPage, LooksUpItsTextsInItsOwnSection)
 {
-    const WORD kRussian = 7;
-    WCHAR path[MAX_PATH] = L"";
-    ASSERT_TRUE(GetLanguageFilePath(kRussian, path, MAX_PATH));
-    const char16_t texts[] = u"\xFEFF[Image Color]\r\nError=IC error\r\nEnter from=IC from\r\n"
-                             u"Black pixel RGB sum for printing by K of YMCKO:=IC black\r\n"
-                             u"[Heating Energy]\r\nError=HE error\r\nEnter from=HE from\r\nYMC:=HE ymc\r\n"
-                             u"[Magnetic Encoding]\r\nLow Co=ME low\r\n~1=ME tilde\r\n";
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(texts), sizeof(texts) - 2);
-    DevModeImage in = Stored();
-    // A stored filter is the user's text, not one to translate.
-    in.PrivWord(16, kRussian).Text(PUBLIC_SIZE + 200, L"~1", 16);
-    {
-        CPageSheet sheet(*ui, *printer, in);
-        HWND color = sheet.Show(501), energy = sheet.Show(504), magnetic = sheet.Show(503);
-        ASSERT_TRUE(sheet.ok() && color && energy && magnetic);
-        EXPECT_EQ(L"IC black", TextOf(GetDlgItem(color, kBlackSumText)));
-        EXPECT_EQ(L"HE ymc", TextOf(GetDlgItem(energy, 6002)));
-        EXPECT_EQ(L"ME low", TextOf(GetDlgItem(magnetic, 5001)));
-        EXPECT_EQ(L"~1", TextOf(GetDlgItem(magnetic, 5004)));
-        sheet.Show(501);
-        Enter(sheet.Host(), TYPE, GetDlgItem(color, kFirstEdit), nullptr, L"150", 0);
-        sheet.Show(504);
-        Enter(sheet.Host(), TYPE, GetDlgItem(energy, 6021), nullptr, L"200", 0);
-        EXPECT_EQ(L"IC error: IC from -100 ~ 100 . (error)\nHE error: HE from -127 ~ 127 . (error)\n", sheet.Boxes());
-    }
-    DeleteFileW(path);
+    ScratchFolder scratch(L"color");
+    const std::wstring path = scratch.File(L"Qelruru.lng");
+    ASSERT_TRUE(ScratchFolder::Write(path, "[Image Color]\r\nError=IC error\r\nEnter from=IC from\r\n"
+                                           "Black pixel RGB sum for printing by K of YMCKO:=IC black\r\n"
+                                           "[Heating Energy]\r\nError=HE error\r\nEnter from=HE from\r\n"));
+    CPageSheet sheet(L"Vornex T42", kPrinter);
+    sheet.Ui().Translater.SetLanguageFile(path.c_str());
+    ASSERT_NE(nullptr, sheet.Show(IDD_IMAGE_COLOR));
+    EXPECT_EQ(L"IC black", ControlText(sheet.Page(), IDC_COLOR_BLACK_SUM_TEXT));
+    sheet.Ui().Translater.SetSection(L"Heating Energy");
+    sheet.Type(kFirstEdit, L"150");
+    EXPECT_EQ(L"IC error: IC from -100 ~ 100 . (error)\n", Boxes(sheet.Host()));
 }
 
 } // namespace

@@ -1,167 +1,107 @@
-// The printing-preferences sheet of an installed printer, opened in the sheet
-// host double on a caller's DEVMODE, for the tests of its pages, and the
-// user's hand on a page's controls through the messages the controls take
-// themselves (characters, keys, clicks, the clipboard). Header only: each
-// page's test program includes it.
+// CPageSheet: one page of the printing-preferences sheet, built from a
+// UiData the test fills (driver name, printer, working DEVMODE) and shown in
+// the sheet host double. The page code is linked into the test program; its
+// templates are QelUI.dll's. Every user action is the message the control
+// sends or takes when a user works it, followed by the pending posted
+// messages.
+//
+// CPagePrinterFixture: the emulated printer behind a printer name, reached
+// through the printer's and its Standard TCP/IP port's registry keys.
 #pragma once
 
+#include <winsock2.h>
 #include <windows.h>
-#include <commctrl.h>
 
-#include <gtest/gtest.h>
-
-#include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "DevModeImage.h"
+#include "DeviceRegistryFixture.h"
 #include "InstalledPrinter.h"
+#include "PrinterEmulator.h"
 #include "SheetHost.h"
 #include "UiData.h"
 
 class CPageSheet {
 public:
-    // INIT with in as the caller's DEVMODE (handed back into Out() at a
-    // confirmed result), then the modeless sheet.
-    CPageSheet(QelUiModule& ui, CInstalledPrinter& printer, const DevModeImage& in)
-        : m_in(in), m_out(IMAGE_SIZE),
-          m_header{sizeof(DOCUMENTPROPERTYHEADER), 0, printer.Handle(), printer.NameText(), m_in.DevMode(),
-                   m_out.DevMode(), static_cast<DWORD>(m_out.size()), DM_IN_BUFFER | DM_OUT_BUFFER},
-          m_host(ui.documentSheets, reinterpret_cast<LPARAM>(&m_header))
-    {
-        m_ok = m_host.Init() == 1 && m_host.CreateSheet();
-    }
-    bool ok() const { return m_ok; }
-    CSheetHost& Host() { return m_host; }
-    GuardedBuffer& Out() { return m_out; }
-    // The working DEVMODE that the pages edit.
-    const BYTE* Working()
-    {
-        return reinterpret_cast<const BYTE*>(&reinterpret_cast<UiData*>(m_host.Info().UserData)->DevMode);
-    }
+    // driverName holds the model word ("Vornex T42G"); the working DEVMODE
+    // holds the defaults with printerName as device name.
+    CPageSheet(LPCWSTR driverName, LPCWSTR printerName);
+    ~CPageSheet();
+    CPageSheet(const CPageSheet&) = delete;
+    CPageSheet& operator=(const CPageSheet&) = delete;
 
-    // The row of the page of a template, or -1.
-    int RowOf(WORD templateId) const
-    {
-        for (size_t row = 0; row < m_host.Pages().size(); ++row)
-            if (m_host.Pages()[row].page.pszTemplate == MAKEINTRESOURCEW(templateId))
-                return static_cast<int>(row);
-        return -1;
-    }
-    // Selects the page of a template, which creates it.
-    HWND Show(WORD templateId) { return RowOf(templateId) < 0 ? nullptr : m_host.ShowPage(RowOf(templateId)); }
-    // The row of each page that reported CPSUI_OK with CPSFUNC_SET_RESULT,
-    // in call order; -1 for another result or an unknown handle.
-    std::vector<int> ReportedRows() const
-    {
-        std::vector<int> rows;
-        for (const HostCall& call : m_host.CallsOf(CPSFUNC_SET_RESULT)) {
-            rows.push_back(-1);
-            for (size_t i = 0; i < m_host.Pages().size(); ++i)
-                if (call.lParam2 == CPSUI_OK && call.lParam1 == reinterpret_cast<LPARAM>(m_host.Pages()[i].handle))
-                    rows.back() = static_cast<int>(i);
-        }
-        return rows;
-    }
-    // What the message boxes from the first'th on said, one line each.
-    std::wstring Boxes(size_t first = 0) const
-    {
-        std::wstring lines;
-        for (size_t i = first; i < m_host.MessageBoxes().size(); ++i) {
-            const CaughtBox& box = m_host.MessageBoxes()[i];
-            lines += box.caption + L": " + box.text + (box.icon == IDI_ERROR ? L" (error)" : L"") +
-                     (box.owned ? L" (owned)" : L"") + L"\n";
-        }
-        return lines;
-    }
+    // False when QelUI.dll, which holds the templates, did not load.
+    bool ok() const { return m_module.module != nullptr; }
+    UiData& Ui() { return *m_ui; }
+    PrivateDevMode& Private() { return m_ui->DevMode.dmPrivate; }
+    CSheetHost& Host() { return *m_host; }
+
+    // Adds the page of this template at its row of the table and shows it:
+    // its set-up and what it posted itself have run. NULL on failure.
+    HWND Show(WORD templateId);
+    HWND Page() const { return m_page; }
+
+    // A user's choice of an entry of a drop-down list.
+    void Select(int id, int entry);
+    // A click of a button or check box.
+    void Click(int id);
+    // Typing into an edit box: its text is replaced by what is typed.
+    void Type(int id, LPCWSTR text);
+    // The Apply button of the sheet.
+    bool Apply();
+    void Pump();
+
+    // Runs script inside the next modal dialog the page opens, once its
+    // set-up is done; the dialog is cancelled after the script unless the
+    // script ended it.
+    void OnDialog(std::function<void(HWND)> script);
 
 private:
-    DevModeImage m_in;
-    GuardedBuffer m_out;
-    DOCUMENTPROPERTYHEADER m_header;
-    CSheetHost m_host;
+    static LONG CALLBACK Owner(PPROPSHEETUI_INFO info, LPARAM lParam);
+    static LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD);
+
+    QelUiModule m_module; // outlives the windows made from its templates
+    std::unique_ptr<UiData> m_ui;
+    std::unique_ptr<CSheetHost> m_host;
+    WORD m_template;
+    HWND m_page;
+    HHOOK m_hook;
+    std::function<void(HWND)> m_script;
+    HWND m_dialog;
+};
+
+// Reading a page's or dialog's controls.
+std::wstring ControlText(HWND window, int id);
+// The control's own visibility, whatever its parents'.
+bool ControlShown(HWND window, int id);
+bool ControlEnabled(HWND window, int id);
+bool ControlChecked(HWND window, int id);
+int ControlSelection(HWND window, int id);
+std::vector<std::wstring> ControlEntries(HWND window, int id);
+// A user's click inside a dialog the page opened.
+void ClickIn(HWND window, int id);
+void TypeIn(HWND window, int id, LPCWSTR text);
+
+class CPagePrinterFixture {
+public:
+    // name: the printer's name, made unique to the process.
+    explicit CPagePrinterFixture(LPCWSTR name = L"Card Printer 1");
+    bool ok() const { return m_ok; }
+    const std::wstring& Name() const { return m_name; }
+    CPrinterEmulator& Emu() { return m_emu; }
+    // The frames the printer got, byte for byte and in order; they are
+    // forgotten.
+    std::vector<std::string> TakeFrames();
+
+private:
+    CPrinterEmulator m_emu;
+    CDeviceRegistryFixture m_registry;
+    std::wstring m_name;
     bool m_ok;
 };
 
-// A suite of one page's tests: QelUI.dll and a T42 printer for all of them.
-class PageSuite : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        ui = new QelUiModule();
-        printer = new CInstalledPrinter(L"T42");
-    }
-    static void TearDownTestSuite()
-    {
-        delete printer;
-        delete ui;
-    }
-    void SetUp() override { ASSERT_TRUE(ui->ok() && printer->ok()); }
-    static inline QelUiModule* ui = nullptr;
-    static inline CInstalledPrinter* printer = nullptr;
-};
-
-inline std::wstring TextOf(HWND window)
-{
-    WCHAR text[256] = L"";
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
-// How the user enters something: text typed (character by character) or
-// pasted over the edit's selected text, a key pressed on the edit or on the
-// trackbar, or a click on the button given as the edit.
-enum Hand { TYPE, PASTE, EDIT_KEY, BAR_KEY, CLICK };
-
-inline void Enter(CSheetHost& host, Hand hand, HWND edit, HWND bar, LPCWSTR text, WPARAM key)
-{
-    if (hand == TYPE || hand == PASTE)
-        SendMessageW(edit, EM_SETSEL, 0, -1);
-    if (hand == TYPE) {
-        for (const WCHAR* c = text; *c; ++c)
-            SendMessageW(edit, WM_CHAR, *c, 1);
-    } else if (hand == PASTE && OpenClipboard(nullptr)) {
-        size_t bytes = (wcslen(text) + 1) * sizeof(WCHAR);
-        HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        memcpy(GlobalLock(memory), text, bytes);
-        GlobalUnlock(memory);
-        EmptyClipboard();
-        SetClipboardData(CF_UNICODETEXT, memory);
-        CloseClipboard();
-        SendMessageW(edit, WM_PASTE, 0, 0);
-    } else if (hand == CLICK) {
-        SendMessageW(edit, BM_CLICK, 0, 0);
-    } else if (hand == EDIT_KEY || hand == BAR_KEY) {
-        SendMessageW(hand == EDIT_KEY ? edit : bar, WM_KEYDOWN, key, 1);
-        SendMessageW(hand == EDIT_KEY ? edit : bar, WM_KEYUP, key, 0xC0000001);
-    }
-    host.Pump();
-}
-
-// One entry into a setting of a trackbar and an edit, and what the page
-// shows then.
-struct SettingEntry {
-    const char* what;
-    int index; // the setting: trackbar firstBar + index, edit firstEdit + index
-    Hand hand;
-    LPCWSTR text;
-    WPARAM key;
-    int value; // the trackbar's position
-    LPCWSTR shown; // the edit's text
-    std::wstring box; // the message boxes the entry brought, one line each
-};
-
-// Makes the entry and checks the trackbar, the edit (its text selected after
-// a message) and the message boxes.
-inline void EnterSetting(CPageSheet& sheet, HWND page, int firstBar, int firstEdit, const SettingEntry& e)
-{
-    HWND bar = GetDlgItem(page, firstBar + e.index), edit = GetDlgItem(page, firstEdit + e.index);
-    size_t boxes = sheet.Host().MessageBoxes().size();
-    Enter(sheet.Host(), e.hand, edit, bar, e.text, e.key);
-    EXPECT_EQ(e.value, SendMessageW(bar, TBM_GETPOS, 0, 0)) << e.what;
-    EXPECT_EQ(e.shown, TextOf(edit)) << e.what;
-    EXPECT_EQ(e.box, sheet.Boxes(boxes)) << e.what;
-    DWORD start = 1, end = 0;
-    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    EXPECT_TRUE(e.box.empty() || (start == 0 && end == wcslen(e.shown))) << e.what;
-}
+// ESC, each request text and CR: frames as the printer receives them.
+std::vector<std::string> Frames(std::initializer_list<const char*> requests);
