@@ -4,6 +4,7 @@
 #include "PageContract.h"
 #include "PageControls.h"
 #include "PageProc.h"
+#include "QuietPage.h"
 #include "TrackbarEdit.h"
 
 namespace {

@@ -3,6 +3,7 @@
 #include "ImageColorResource.h"
 #include "PageContract.h"
 #include "PageProc.h"
+#include "QuietPage.h"
 #include "TrackbarEdit.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "PageContract.h"
 #include "PageControls.h"
 #include "PageProc.h"
-#include "TrackbarEdit.h"
+#include "QuietPage.h"
 
 namespace {
 

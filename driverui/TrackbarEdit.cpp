@@ -8,13 +8,12 @@
 #include "DialogInteger.h"
 #include "NumberText.h"
 #include "Platform.h"
+#include "QuietPage.h"
 
 namespace {
 
 // Room of the range message.
 const DWORD MESSAGE_ROOM = 512;
-// The page's window property that CQuietPage keeps: how many are alive.
-const WCHAR QUIET_PROPERTY[] = L"QelUI.QuietPage";
 
 void FormatInRange(const NumberRange& range, int value, LPWSTR out, DWORD cchOut)
 {
@@ -160,24 +159,6 @@ void ShowRangeMessage(CTranslater& translater, LPCWSTR section, const NumberRang
     swprintf(title, MESSAGE_ROOM, L"%ls", translater.Translate(L"Error"));
     DebugTrace(L"ShowRangeMessage(), section = %ls, text = %ls,\n", section, text);
     MessageBoxW(nullptr, text, title, MB_OK | MB_ICONERROR);
-}
-
-CQuietPage::CQuietPage(HWND page) : m_page(page), m_previous(GetPropW(page, QUIET_PROPERTY))
-{
-    SetPropW(page, QUIET_PROPERTY, reinterpret_cast<HANDLE>(reinterpret_cast<ULONG_PTR>(m_previous) + 1));
-}
-
-CQuietPage::~CQuietPage()
-{
-    if (m_previous)
-        SetPropW(m_page, QUIET_PROPERTY, m_previous);
-    else
-        RemovePropW(m_page, QUIET_PROPERTY);
-}
-
-BOOL IsPageQuiet(HWND page)
-{
-    return GetPropW(page, QUIET_PROPERTY) != nullptr;
 }
 
 void CorrectEntry(HWND page, HWND edit, const NumberRange& range, int value, CTranslater& translater,

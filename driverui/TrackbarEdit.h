@@ -66,18 +66,3 @@ void ShowRangeMessage(CTranslater& translater, LPCWSTR section, const NumberRang
 // the correction.
 void CorrectEntry(HWND page, HWND edit, const NumberRange& range, int value, CTranslater& translater,
                   LPCWSTR section);
-
-// While one lives, the page's own writes into its edits are not taken for
-// the user's: the edit-changed path of the page asks IsPageQuiet.
-class CQuietPage {
-public:
-    explicit CQuietPage(HWND page);
-    ~CQuietPage();
-    CQuietPage(const CQuietPage&) = delete;
-    CQuietPage& operator=(const CQuietPage&) = delete;
-
-private:
-    HWND m_page;
-    HANDLE m_previous;
-};
-BOOL IsPageQuiet(HWND page);
