@@ -1,6 +1,7 @@
 #include "PrintAreaPage.h"
 
 #include "MaskBitmap.h"
+#include "NumberText.h"
 #include "PageContract.h"
 #include "PageControls.h"
 #include "Platform.h"
@@ -114,8 +115,8 @@ void AddRect(HWND page, PrintAreaRecord* entry)
     if (count < 0 || static_cast<DWORD>(count) >= PRINT_AREA_RECT_MAX)
         return;
     const DWORD n = static_cast<DWORD>(count);
-    WCHAR text[16];
-    wsprintfW(text, L"%u", n + 1);
+    WCHAR text[NUMBER_TEXT_ROOM];
+    FormatEditInteger(static_cast<int>(n + 1), text, NUMBER_TEXT_ROOM);
     LRESULT at = SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_SETITEMDATA, at, n);
     SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_SETCURSEL, at, 0);

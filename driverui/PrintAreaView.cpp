@@ -1,6 +1,7 @@
 #include "PrintAreaView.h"
 
 #include "PageContract.h"
+#include "NumberText.h"
 #include "PageControls.h"
 #include "PrintAreaPage.h"
 #include "PrintAreaResource.h"
@@ -12,8 +13,6 @@
 namespace {
 
 const WCHAR PAGE_SECTION[] = L"Print Area";
-// Room of the text of a number the page writes.
-const int NUMBER_TEXT_ROOM = 16;
 const int PREVIEW_MARGIN = 2;
 const int BOX_IDS[] = {IDC_AREA_W, IDC_AREA_H, IDC_AREA_X, IDC_AREA_Y};
 
@@ -40,7 +39,7 @@ void FillRectList(HWND page, DWORD count)
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
     for (DWORD i = 0; i < count; ++i) {
         WCHAR text[NUMBER_TEXT_ROOM];
-        wsprintfW(text, L"%u", i + 1);
+        FormatEditInteger(static_cast<int>(i + 1), text, NUMBER_TEXT_ROOM);
         LRESULT at = SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
         if (at >= 0)
             SendMessageW(list, CB_SETITEMDATA, at, i);
@@ -196,7 +195,7 @@ void OnAreaEditChange(HWND page, UiData* ui, int boxId)
         // A card with no room left clamps 0 to 0 again: the same text written
         // back would bring the same change back for ever.
         WCHAR shown[NUMBER_TEXT_ROOM] = L"", clamped[NUMBER_TEXT_ROOM];
-        wsprintfW(clamped, L"%d", value);
+        FormatEditInteger(value, clamped, NUMBER_TEXT_ROOM);
         GetDlgItemTextW(page, boxId, shown, NUMBER_TEXT_ROOM);
         if (wcscmp(shown, clamped) != 0)
             SetDlgItemTextW(page, boxId, clamped);
