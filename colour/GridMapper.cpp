@@ -2,6 +2,7 @@
 
 #include "FloatToByte.h"
 #include "PackedPixel.h"
+#include "SimdLevel.h"
 
 #include <cmath>
 #include <cstring>
@@ -133,6 +134,7 @@ CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], cons
     for (int axis = 0; axis < 3; axis++)
         m_nStep[axis] = steps[axis];
     std::memcpy(m_byOutput, output, sizeof m_byOutput);
+    m_Tables = {m_Cell, m_pNodes, m_pGrid, {steps[0], steps[1], steps[2]}, m_nToD, m_byOutput};
 
     m_nCacheIn = PackRGB(255, 255, 255);
     m_nCacheOut = MapPixel(m_nCacheIn);
@@ -331,6 +333,12 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
 
 void CGridMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1, uint8_t* plane2)
 {
+#ifdef QEL_COLOUR_AVX2
+    if (!m_bNanFraction && ActiveSimdLevel() == SIMD_AVX2) {
+        MapGridRowAvx2(m_Tables, pixels, cols, plane0, plane1, plane2);
+        return;
+    }
+#endif
 #ifdef QEL_COLOUR_SSE2
     if (!m_bNanFraction) {
         if (m_pNodes)
@@ -341,7 +349,7 @@ void CGridMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint
     }
 #endif
     // A NaN fraction must spread through the weights its walk gives it, so
-    // those pixels (and every pixel without SSE2) take the walk pixel by
+    // those pixels (and every pixel without vectors) take the walk pixel by
     // pixel.
     if (m_pNodes)
         MapRowWith<true>(pixels, cols, plane0, plane1, plane2);

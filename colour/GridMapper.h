@@ -2,6 +2,7 @@
 // interpolation, for one conversion.
 #pragma once
 
+#include "Avx2Kernels.h"
 #include "ColorLUT.h"
 
 #include <cstdint>
@@ -28,10 +29,7 @@ private:
     // Per input level along one axis: the cell's first node along the axis
     // (as an offset into the nodes) and the fraction of the cell, worked out
     // once per conversion.
-    struct LevelCell {
-        uint32_t offset;
-        float fraction;
-    };
+    using LevelCell = GridCell;
     // One of the six tetrahedra: the walk from corner A along axis p, then
     // q, then r, with the steps to corners B and C.
     struct Walk {
@@ -78,6 +76,8 @@ private:
     // infinities gives one).
     bool m_bNanFraction;
     uint8_t m_byOutput[3][256];
+    // The tables above as the AVX2 kernel reads them.
+    GridTables m_Tables;
     // Runs of equal pixels cost one comparison: the last input and its output.
     uint32_t m_nCacheIn;
     uint32_t m_nCacheOut;

@@ -1,7 +1,9 @@
 #include "ZbSatue.h"
 
 #include "FloatToByte.h"
+#include "Avx2Kernels.h"
 #include "PackedPixel.h"
+#include "SimdLevel.h"
 
 #include <new>
 
@@ -33,7 +35,8 @@ inline unsigned Min3(unsigned a, unsigned b, unsigned c)
 
 } // namespace
 
-ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pSpreadMin(nullptr), m_pEnds(nullptr)
+ZbSatue::ZbSatue()
+    : m_dwError(0), m_cValue(0), m_nCurveLimit(256), m_fCurveStep(0.0f), m_pSpreadMin(nullptr), m_pEnds(nullptr)
 {
     for (int d = 0; d < 256; d++)
         m_nSpread[d] = d * 255;
@@ -59,24 +62,25 @@ void ZbSatue::SetCurve(int8_t value)
 {
     if (value == m_cValue)
         return;
+    // Every curve is c(i) = i x step below a limit and 1.0 from it on: 127
+    // rises to 1 at once, -128 stays 0, 1..126 reach 1 at 255 - 2b, and the
+    // others never do.
     const int b = value;
     if (b == 127) {
-        m_fCurve[0] = 0.0f;
-        for (int i = 1; i < 256; i++)
-            m_fCurve[i] = 1.0f;
+        m_nCurveLimit = 1;
+        m_fCurveStep = 1.0f;
     } else if (b == -128) {
-        for (int i = 0; i < 256; i++)
-            m_fCurve[i] = 0.0f;
+        m_nCurveLimit = 256;
+        m_fCurveStep = 0.0f;
     } else if (b >= 1) {
-        const int m = 255 - 2 * b;
-        const float step = 1.0f / (float)m;
-        for (int i = 0; i < 256; i++)
-            m_fCurve[i] = i < m ? (float)i * step : 1.0f;
+        m_nCurveLimit = 255 - 2 * b;
+        m_fCurveStep = 1.0f / (float)m_nCurveLimit;
     } else {
-        const float step = (float)(2 * b + 255) / 65025.0f;
-        for (int i = 0; i < 256; i++)
-            m_fCurve[i] = (float)i * step;
+        m_nCurveLimit = 256;
+        m_fCurveStep = (float)(2 * b + 255) / 65025.0f;
     }
+    for (int i = 0; i < 256; i++)
+        m_fCurve[i] = i < m_nCurveLimit ? (float)i * m_fCurveStep : 1.0f;
     m_cValue = value;
     BuildMaxTable();
 }
@@ -204,7 +208,7 @@ inline __m128i ZbSatue::SaturateFour(__m128i r, __m128i g, __m128i b) const
 }
 #endif
 
-void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const
+int ZbSatue::SaturateRowBaseline(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const
 {
     int j = 0;
 #ifdef QEL_COLOUR_SSE2
@@ -226,6 +230,20 @@ void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int col
         }
     }
 #endif
+    return j;
+}
+
+void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const
+{
+    int j;
+#ifdef QEL_COLOUR_AVX2
+    // The curve's own form serves for every value but the initial 0.
+    if (m_cValue != 0 && ActiveSimdLevel() == SIMD_AVX2) {
+        PackRow(row, layout, cols, out);
+        j = SaturatePackedAvx2(out, cols, m_nCurveLimit, m_fCurveStep);
+    } else
+#endif
+        j = SaturateRowBaseline(row, layout, cols, out);
     for (; j < cols; j++)
         out[j] = Saturate(PackedR(out[j]), PackedG(out[j]), PackedB(out[j]));
 }

@@ -32,6 +32,9 @@ private:
     // saturation (a grey of the same lightness).
     double NewMax(int d, int o) const;
     void BuildMaxTable();
+    // The row packed and saturated where the baseline vectors serve; returns
+    // how many pixels are done.
+    int SaturateRowBaseline(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const;
 #if defined(__SSE2__) && !defined(QEL_COLOUR_SCALAR)
     // Four pixels, their channels in 32-bit lanes, saturated and packed.
     __m128i SaturateFour(__m128i r, __m128i g, __m128i b) const;
@@ -42,6 +45,10 @@ private:
     float m_fReciprocal[511];
     uint32_t m_dwError;
     int8_t m_cValue;
+    // The curve as c(i) = i x step for i below the limit and 1.0 from it on,
+    // which is how it is built (the initial curve is i / 255).
+    int m_nCurveLimit;
+    float m_fCurveStep;
     // For every (max, min) pair, min <= max, at max * (max + 1) / 2 + min,
     // worked out when the curve changes so that a pixel needs only its middle
     // computed: the new spread and minimum as reals (two doubles an entry),
