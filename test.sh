@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Command 2: builds everything and runs every test: the Windows tests under
-# wine64, the portable code natively with AddressSanitizer and UBSan.
+# Command 2: builds everything and runs every test: the portable code natively
+# with AddressSanitizer and UBSan, the x64 build under wine64, and the x86
+# build under 32-bit Wine, on 64-bit Windows (WOW64) and on 32-bit Windows
+# (a WINEARCH=win32 prefix).
 set -euo pipefail
 cd "$(dirname "$0")"
 bash cmake/deps.sh
@@ -9,8 +11,12 @@ for preset in x64 x86 native; do
     cmake --build --preset "$preset"
 done
 status=0
-ctest --preset native || status=1
-ctest --preset x64 || status=1
-# The persistent wineserver of the test prefix is not left behind.
-WINEPREFIX="$PWD/build/x64/wineprefix" wineserver -k 2>/dev/null || true
+for preset in native x64 x86 x86-win32; do
+    echo "== tests: $preset"
+    ctest --preset "$preset" || status=1
+done
+# The persistent wineservers (and X servers) of the test prefixes are not left behind.
+for build in build/x64 build/x86; do
+    bash cmake/wine-run.sh --stop "$PWD/$build/wineprefix"
+done
 exit $status

@@ -1,7 +1,6 @@
 #include "CalibrateCmdLineInfo.h"
 
-#include <shellapi.h>
-
+#include "CommandLineArgs.h"
 #include "Platform.h"
 
 CCalibrateCmdLineInfo::CCalibrateCmdLineInfo()
@@ -44,23 +43,14 @@ void CCalibrateCmdLineInfo::ParseParam(LPCWSTR param, BOOL bFlag, BOOL bLast)
 
 BOOL CCalibrateCmdLineInfo::ParseCommandLine(LPCWSTR commandLine)
 {
-    if (!commandLine) {
-        SetLastError(ERROR_INVALID_PARAMETER);
+    CCommandLineArgs args;
+    if (!args.Split(commandLine))
         return FALSE;
-    }
-    // An empty line would be split into the current program's own path,
-    // which is the program name anyway: nothing to parse either way.
-    if (commandLine[0] == L'\0')
-        return TRUE;
-    int argc = 0;
-    LPWSTR* argv = CommandLineToArgvW(commandLine, &argc);
-    if (!argv)
-        return FALSE;
-    for (int i = 1; i < argc; ++i) {
-        LPCWSTR arg = argv[i];
+    // The program name comes first.
+    for (int i = 1; i < args.Count(); ++i) {
+        LPCWSTR arg = args[i];
         BOOL bFlag = arg[0] == L'-' || arg[0] == L'/';
-        ParseParam(bFlag ? arg + 1 : arg, bFlag, i == argc - 1);
+        ParseParam(bFlag ? arg + 1 : arg, bFlag, i == args.Count() - 1);
     }
-    LocalFree(argv);
     return TRUE;
 }

@@ -7,11 +7,33 @@
 # Environment: LC_ALL/LANG (default en_US.UTF-8) decide the UI language, the
 # ANSI code page and the system's message texts; QEL_WINVER (win7, win10,
 # winxp64, ...; default win7) sets the Windows version Wine reports to this
-# program.
+# program. QEL_WINEARCH=win32 runs a 32-bit program on 32-bit Windows instead
+# of WoW64: in a prefix of its own beside the given one, "<prefix>-win32".
+#   wine-run.sh --stop <prefix dir>
+# ends the wineservers and the X server of the prefix and its variants.
 set -euo pipefail
+if [ "$1" = --stop ]; then
+    for p in "$2" "$2-win32" "$2-x11"; do
+        WINEPREFIX=$p wineserver -k 2>/dev/null || true
+        if [ -f "$p.xvfb-pid" ]; then
+            kill "$(cat "$p.xvfb-pid")" 2>/dev/null || true
+            rm -f "$p.xvfb-pid" "$p.display"
+        fi
+    done
+    exit 0
+fi
 prefix=$1; shift
 exe=$1; shift
 
+if [ "${QEL_WINEARCH:-}" = win32 ]; then
+    prefix=$prefix-win32
+    export WINEARCH=win32
+fi
+graphics=null
+if [ "${QEL_WINE_GRAPHICS:-}" = x11 ]; then
+    prefix=$prefix-x11
+    graphics=x11
+fi
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -21,15 +43,44 @@ locale=(env "LC_ALL=${LC_ALL:-en_US.UTF-8}" "LANG=${LANG:-${LC_ALL:-en_US.UTF-8}
 
 quiet() { "${locale[@]}" "$@" </dev/null >/dev/null 2>&1 9>&-; }
 
+# The prefix's own X server, started once and detached like the wineserver;
+# its display number is kept beside the prefix.
+start_x() {
+    local file="$WINEPREFIX.display"
+    if [ -f "$file" ] && xdpyinfo -display ":$(cat "$file")" >/dev/null 2>&1; then
+        export DISPLAY=":$(cat "$file")"
+        return
+    fi
+    rm -f "$file.new"
+    ( exec 3>"$file.new"; setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        </dev/null >/dev/null 2>&1 9>&- & echo $! >"$WINEPREFIX.xvfb-pid" )
+    for _ in $(seq 100); do
+        [ -s "$file.new" ] && break
+        sleep 0.1
+    done
+    mv "$file.new" "$file"
+    export DISPLAY=":$(cat "$file")"
+}
+
 boot() {
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX.lock"
     flock 9
+    [ $graphics = x11 ] && start_x
     if [ ! -f "$WINEPREFIX/.qel-booted" ]; then
         quiet wineserver -p || true
         quiet wine wineboot -i
-        quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f
+        quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d $graphics /f
         quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        # No window manager runs on the private X server: Wine draws the
+        # captions and frames itself.
+        if [ $graphics = x11 ]; then
+            quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+            # This Wine does not find its own fonts where Debian puts them:
+            # Marlett draws the caption buttons. The texts keep the system's
+            # fonts, which have the Chinese glyphs that Wine's own lack.
+            cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+        fi
         # What the boot started (the desktop among it) chose its display
         # driver before null was set: end it all and start afresh.
         quiet wineserver -k || true

@@ -25,3 +25,6 @@ done
 "$runner" "$prefix" "$build/bin/QelDemo.exe" "$address" "$port"
 # QelChart, run headless against an emulated printer of its own.
 "$runner" "$prefix" "$build/bin/QelChartDemo.exe"
+# One print job through QelMon, handed by the test build of its helper
+# library to an emulated USB printer.
+"$runner" "$prefix" "$build/bin/QelMonDemo.exe"

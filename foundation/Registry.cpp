@@ -1,29 +1,47 @@
 #include "Registry.h"
 
-LSTATUS RegReadText(HKEY key, LPCWSTR valueName, LPWSTR out, DWORD cchOut)
+namespace {
+
+// Reads a value of one of two text types into out and makes it end with
+// terminators zeros, which the stored value need not carry but must leave
+// room for.
+LSTATUS ReadTextValue(HKEY key, LPCWSTR valueName, DWORD type1, DWORD type2, DWORD terminators, LPWSTR out,
+                      DWORD cchOut)
 {
-    if (!out || cchOut == 0)
+    if (!out || cchOut < terminators)
         return ERROR_INVALID_PARAMETER;
-    out[0] = L'\0';
     DWORD type = 0;
     DWORD cb = cchOut * sizeof(WCHAR);
     LSTATUS status = RegQueryValueExW(key, valueName, nullptr, &type, reinterpret_cast<LPBYTE>(out), &cb);
-    if (status == ERROR_SUCCESS && type != REG_SZ && type != REG_EXPAND_SZ)
+    if (status == ERROR_SUCCESS && type != type1 && type != type2)
         status = ERROR_INVALID_DATATYPE;
-    if (status != ERROR_SUCCESS) {
-        out[0] = L'\0';
-        return status;
-    }
-    // The stored value need not carry its terminator; it needs room for one.
     DWORD n = cb / sizeof(WCHAR);
-    if (n > 0 && out[n - 1] == L'\0')
-        return ERROR_SUCCESS;
-    if (n >= cchOut) {
-        out[0] = L'\0';
-        return ERROR_MORE_DATA;
+    if (status == ERROR_SUCCESS) {
+        DWORD present = 0;
+        while (present < terminators && present < n && out[n - 1 - present] == L'\0')
+            ++present;
+        if (n + (terminators - present) > cchOut)
+            status = ERROR_MORE_DATA;
+        else
+            for (; present < terminators; ++present)
+                out[n++] = L'\0';
     }
-    out[n] = L'\0';
-    return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS)
+        for (DWORD i = 0; i < terminators; ++i)
+            out[i] = L'\0';
+    return status;
+}
+
+} // namespace
+
+LSTATUS RegReadText(HKEY key, LPCWSTR valueName, LPWSTR out, DWORD cchOut)
+{
+    return ReadTextValue(key, valueName, REG_SZ, REG_EXPAND_SZ, 1, out, cchOut);
+}
+
+LSTATUS RegReadMultiText(HKEY key, LPCWSTR valueName, LPWSTR out, DWORD cchOut)
+{
+    return ReadTextValue(key, valueName, REG_MULTI_SZ, REG_MULTI_SZ, 2, out, cchOut);
 }
 
 LSTATUS RegReadDword(HKEY key, LPCWSTR valueName, DWORD* out)
@@ -45,4 +63,16 @@ LSTATUS RegOpenForRead(HKEY root, LPCWSTR subKey, BOOL create, HKEY* out)
     if (create)
         return RegCreateKeyExW(root, subKey, 0, nullptr, 0, KEY_READ, nullptr, out, nullptr);
     return RegOpenKeyExW(root, subKey, 0, KEY_READ, out);
+}
+
+BOOL RegNextSubkey(HKEY key, DWORD* index, LPWSTR name, DWORD cchName)
+{
+    for (;;) {
+        DWORD cch = cchName;
+        LSTATUS status = RegEnumKeyExW(key, (*index)++, name, &cch, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_SUCCESS)
+            return TRUE;
+        if (status != ERROR_MORE_DATA)
+            return FALSE;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "AsciiText.h"
 #include "HexDigit.h"
+#include "InterfaceKeyName.h"
 #include "ModelTable.h"
 #include "Platform.h"
 #include "PrinterKeyPath.h"
@@ -115,18 +116,10 @@ bool IsGuidKeyText(LPCWSTR text)
     return wcschr(text, L'\\') == nullptr;
 }
 
-// Enumerates subkey names into name (room kTextRoom). Names that do not fit
-// are passed over; false at the end.
+// Enumerates subkey names into name (room kTextRoom); false at the end.
 bool NextSubkey(HKEY key, DWORD* index, LPWSTR name)
 {
-    for (;;) {
-        DWORD cch = kTextRoom;
-        LSTATUS status = RegEnumKeyExW(key, (*index)++, name, &cch, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_SUCCESS)
-            return true;
-        if (status != ERROR_MORE_DATA)
-            return false;
-    }
+    return RegNextSubkey(key, index, name, kTextRoom) != FALSE;
 }
 
 bool OpenSubkey(HKEY parent, LPCWSTR name, HKEY* out)
@@ -258,13 +251,8 @@ DWORD FindPrinterInterface(LPCWSTR name, WORD osCode, PrinterInterface* found)
         wcscat(referenceKey, L"\\Control");
         ReadSubkeyDword(classKey, referenceKey, L"Linked", &found->dwLinked);
     } else {
-        // "##?#USB#..." is the device path with three characters written as '#'.
         wmemcpy(found->szPath, interfaceKey, wcslen(interfaceKey) + 1);
-        if (wcslen(found->szPath) >= 4) {
-            found->szPath[0] = L'\\';
-            found->szPath[1] = L'\\';
-            found->szPath[3] = L'\\';
-        }
+        InterfaceKeyToDevicePath(found->szPath);
         found->dwLinked = 1;
     }
     RegCloseKey(classKey);

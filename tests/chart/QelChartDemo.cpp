@@ -13,49 +13,24 @@
 #include "ChartResource.h"
 #include "DeviceRegistryFixture.h"
 #include "PrinterEmulator.h"
+#include "PrintableText.h"
 
 namespace {
 
 const DWORD WAIT_MS = 30000;
 
-std::string Narrow(const std::wstring& text)
-{
-    char out[1024] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out, sizeof(out), nullptr, nullptr);
-    return out;
-}
-
-// ESC and CR spelled out, other bytes as they are or in hex.
-std::string Printable(const std::string& bytes)
-{
-    std::string out;
-    for (unsigned char c : bytes) {
-        char token[8];
-        if (c == 0x1B)
-            snprintf(token, sizeof(token), "ESC ");
-        else if (c == 0x0D)
-            snprintf(token, sizeof(token), " CR");
-        else if (c >= 0x20 && c < 0x7F)
-            snprintf(token, sizeof(token), "%c", c);
-        else
-            snprintf(token, sizeof(token), "<%02X>", c);
-        out += token;
-    }
-    return out;
-}
-
 void PrintFrames(const CPrinterEmulator& emu, size_t from)
 {
     std::vector<EmuFrame> frames = emu.GetRequests();
     for (size_t i = from; i < frames.size(); ++i)
-        printf("  host -> printer  %-22s printer -> host  %s\n", Printable(frames[i].raw).c_str(),
-               Printable(frames[i].reply).c_str());
+        printf("  host -> printer  %-22s printer -> host  %s\n", PrintableBytes(frames[i].raw).c_str(),
+               PrintableBytes(frames[i].reply).c_str());
 }
 
 void PrintValues(CChartProcess& run, const char* when)
 {
-    printf("  dialog shows     L = %s, T = %s, S = %s   (%s)\n", Narrow(run.ItemText(IDC_EDIT_L)).c_str(),
-           Narrow(run.ItemText(IDC_EDIT_T)).c_str(), Narrow(run.ItemText(IDC_EDIT_S)).c_str(), when);
+    printf("  dialog shows     L = %s, T = %s, S = %s   (%s)\n", Utf8Text(run.ItemText(IDC_EDIT_L)).c_str(),
+           Utf8Text(run.ItemText(IDC_EDIT_T)).c_str(), Utf8Text(run.ItemText(IDC_EDIT_S)).c_str(), when);
 }
 
 int Fail(const char* what)
@@ -84,12 +59,12 @@ int wmain()
     if (!reg.AddTcpipPort(port.c_str(), emu.GetAddressW(), nullptr, emu.GetPort()) ||
         !reg.AddPrinter(printer.c_str(), L"Vornex T42", port.c_str(), nullptr))
         return Fail("the printer could not be registered");
-    printf("QelChart and the printer \"%s\" on the Standard TCP/IP port %s:%u\n", Narrow(printer).c_str(),
+    printf("QelChart and the printer \"%s\" on the Standard TCP/IP port %s:%u\n", Utf8Text(printer).c_str(),
            emu.GetAddress(), emu.GetPort());
 
     WCHAR arguments[1024];
     swprintf(arguments, 1024, L"-n\"%ls\"  -L%d", printer.c_str(), 1);
-    printf("QelChart.exe %s\n", Narrow(arguments).c_str());
+    printf("QelChart.exe %s\n", Utf8Text(arguments).c_str());
     CChartProcess run;
     if (!run.Start(arguments))
         return Fail("QelChart.exe did not start");
@@ -115,7 +90,7 @@ int wmain()
     if (!ReadAndCloseMessageBox(run.WaitForMessageBox(WAIT_MS), &text, nullptr) || !emu.WaitForFrames(6, WAIT_MS))
         return Fail("Apply showed no message");
     PrintFrames(emu, 3);
-    printf("  message box      \"%s\"\n", Narrow(text).c_str());
+    printf("  message box      \"%s\"\n", Utf8Text(text).c_str());
 
     DWORD code = 1;
     if (!run.Click(IDCANCEL) || !run.WaitForExit(WAIT_MS, &code))

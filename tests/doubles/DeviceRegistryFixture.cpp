@@ -33,7 +33,15 @@ HKEY CreateSub(HKEY parent, LPCWSTR name)
     return key;
 }
 
-bool KeyExists(const std::wstring& path)
+std::wstring KeyNameOf(const FixtureInterface& iface)
+{
+    return iface.keyName.empty() ? CDeviceRegistryFixture::InterfaceKeyName(iface.deviceId, iface.instance)
+                                 : iface.keyName;
+}
+
+} // namespace
+
+bool CDeviceRegistryFixture::KeyExists(const std::wstring& path)
 {
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -41,8 +49,6 @@ bool KeyExists(const std::wstring& path)
     RegCloseKey(key);
     return true;
 }
-
-} // namespace
 
 CDeviceRegistryFixture::CDeviceRegistryFixture()
 {
@@ -78,8 +84,7 @@ std::wstring CDeviceRegistryFixture::PrinterKey(LPCWSTR printer)
 
 std::wstring CDeviceRegistryFixture::InterfaceKey(const FixtureInterface& iface)
 {
-    return std::wstring(kDeviceClassesKey) + L"\\" + iface.classKey + L"\\" +
-           InterfaceKeyName(iface.deviceId, iface.instance);
+    return std::wstring(kDeviceClassesKey) + L"\\" + iface.classKey + L"\\" + KeyNameOf(iface);
 }
 
 bool CDeviceRegistryFixture::SetRawValue(const std::wstring& keyPath, LPCWSTR name, DWORD type, const void* data,
@@ -146,8 +151,7 @@ bool CDeviceRegistryFixture::AddUsbDevice(LPCWSTR deviceId, LPCWSTR instance, LP
 
 bool CDeviceRegistryFixture::AddInterface(const FixtureInterface& iface)
 {
-    HKEY key = CreateLeaf(std::wstring(kDeviceClassesKey) + L"\\" + iface.classKey,
-                          InterfaceKeyName(iface.deviceId, iface.instance));
+    HKEY key = CreateLeaf(std::wstring(kDeviceClassesKey) + L"\\" + iface.classKey, KeyNameOf(iface));
     if (!key)
         return false;
     bool ok =
@@ -170,7 +174,8 @@ bool CDeviceRegistryFixture::AddInterface(const FixtureInterface& iface)
         HKEY parameters = CreateSub(reference, L"Device Parameters");
         ok = parameters && SetDword(parameters, L"Port Number", iface.portNumber) &&
              SetText(parameters, L"Base Name", iface.baseName) &&
-             (!iface.writeVidPid || SetDword(parameters, L"VID&PID", iface.vidPid));
+             (!iface.writeVidPid || SetDword(parameters, L"VID&PID", iface.vidPid)) &&
+             (iface.portDescription.empty() || SetText(parameters, L"Port Description", iface.portDescription));
         if (parameters)
             RegCloseKey(parameters);
     }

@@ -35,6 +35,8 @@ struct FixtureInterface {
     std::wstring baseName = L"USB"; // "Base Name" (when writeParameters)
     bool writeVidPid = false; // "VID&PID" (when writeParameters)
     DWORD vidPid = 0;
+    std::wstring portDescription; // "Port Description" (when writeParameters and not empty)
+    std::wstring keyName; // empty: the interface's own key name (InterfaceKeyName)
 };
 
 class CDeviceRegistryFixture {
@@ -53,6 +55,8 @@ public:
     static std::wstring DevicePath(const std::wstring& deviceId, const std::wstring& instance);
     // "##?#USB#<deviceId>#<instance>#{class}", the interface's key name.
     static std::wstring InterfaceKeyName(const std::wstring& deviceId, const std::wstring& instance);
+    // TRUE when the HKLM key opens for reading.
+    static bool KeyExists(const std::wstring& path);
     // Full HKLM paths of the keys written here.
     static std::wstring PrinterKey(LPCWSTR printer);
     static std::wstring InterfaceKey(const FixtureInterface& iface);

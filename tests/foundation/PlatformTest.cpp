@@ -56,32 +56,69 @@ TEST(OsVersionCode, NotificationLibrariesKnowFewerVersions)
     }
 }
 
-// The Windows version the runner made Wine report (QEL_WINVER) decides the
-// expected code: win7 (the default) is 6.1, win10 6.2 without a manifest,
-// winxp64 5.2.
+// Where the test runs: a 64-bit process, a 32-bit one on 64-bit Windows
+// (WOW64), or one on 32-bit Windows (the runner's QEL_WINEARCH=win32 prefix).
+enum class Host { X64, Wow64, Win32 };
+
+Host RunningHost()
+{
+#ifdef _WIN64
+    return Host::X64;
+#else
+    const char* arch = getenv("QEL_WINEARCH");
+    return arch && std::string(arch) == "win32" ? Host::Win32 : Host::Wow64;
+#endif
+}
+
+// The Windows version the runner made Wine report (QEL_WINVER) and the host
+// decide the expected codes: win7 (the default) is 6.1, win10 6.2 without a
+// manifest, winxp64 5.2.
 TEST(OsVersionCode, MatchesTheRunningWindows)
 {
     const char* winver = getenv("QEL_WINVER");
-    std::string v = winver ? winver : "win7";
-    WORD expected = v == "win10" ? 15 : v == "winxp64" ? 9 : 13;
-    EXPECT_EQ(expected, GetOSVersionCode());
-    EXPECT_EQ(expected, GetOSVersionCodeByRule(OS_RULE_32BIT_PROGRAM));
-    // A 64-bit process is no WOW64 process, so the client's rule sees 32-bit Windows.
-    EXPECT_EQ(v == "winxp64" ? 8 : 10, GetOSVersionCodeByRule(OS_RULE_ASYNC_CLIENT));
-    EXPECT_EQ(v == "winxp64" ? 9 : 11, GetOSVersionCodeByRule(OS_RULE_ASYNC_SERVER));
-    EXPECT_TRUE(IsNative64BitWindows());
-    EXPECT_FALSE(IsWow64());
+    const std::string v = winver ? winver : "win7";
+    const struct {
+        const char* winver;
+        Host host;
+        WORD code, client, server;
+        BOOL native64, wow64;
+    } cases[] = {
+        {"win7", Host::X64, 13, 10, 11, TRUE, FALSE},     {"win7", Host::Wow64, 13, 11, 11, TRUE, TRUE},
+        {"win7", Host::Win32, 12, 10, 11, FALSE, FALSE},  {"win10", Host::X64, 15, 10, 11, TRUE, FALSE},
+        {"win10", Host::Wow64, 15, 11, 11, TRUE, TRUE},   {"win10", Host::Win32, 14, 10, 11, FALSE, FALSE},
+        {"winxp64", Host::X64, 9, 8, 9, TRUE, FALSE},     {"winxp64", Host::Wow64, 9, 9, 9, TRUE, TRUE},
+        {"winxp64", Host::Win32, 8, 8, 9, FALSE, FALSE},
+    };
+    const Host host = RunningHost();
+    int matched = 0;
+    for (const auto& c : cases) {
+        if (v != c.winver || host != c.host)
+            continue;
+        ++matched;
+        EXPECT_EQ(c.code, GetOSVersionCode());
+        EXPECT_EQ(c.code, GetOSVersionCodeByRule(OS_RULE_32BIT_PROGRAM));
+        // The client asks whether its own process runs under WOW64.
+        EXPECT_EQ(c.client, GetOSVersionCodeByRule(OS_RULE_ASYNC_CLIENT));
+        EXPECT_EQ(c.server, GetOSVersionCodeByRule(OS_RULE_ASYNC_SERVER));
+        EXPECT_EQ(c.native64, IsNative64BitWindows());
+        EXPECT_EQ(c.wow64, IsWow64());
+    }
+    EXPECT_EQ(1, matched) << "no expectation for " << v;
 }
 
-TEST(DriverDirectory, IsTheSystemDirectoryWithTheX64DriverFolder)
+// 32-bit builds keep the x64 folder on 64-bit Windows and take w32x86 on
+// 32-bit Windows.
+TEST(DriverDirectory, IsTheSystemDirectoryWithTheDriverFolderOfTheWindows)
 {
     WCHAR system[MAX_PATH];
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+    const std::wstring folder = std::wstring(system) +
+        (RunningHost() == Host::Win32 ? L"\\spool\\drivers\\w32x86" : L"\\spool\\drivers\\x64");
     WCHAR out[MAX_PATH];
     EXPECT_EQ(out, GetDriverDirectory(out, TRUE));
-    EXPECT_EQ(std::wstring(system) + L"\\spool\\drivers\\x64\\3", out);
+    EXPECT_EQ(folder + L"\\3", out);
     EXPECT_EQ(out, GetDriverDirectory(out, FALSE));
-    EXPECT_EQ(std::wstring(system) + L"\\spool\\drivers\\x64", out);
+    EXPECT_EQ(folder, out);
 }
 
 class SpoolDirectory : public testing::Test {

@@ -1,4 +1,4 @@
-// The text a user sees for a failed printer exchange.
+// The text a user sees for an error code that has no text of its own.
 #pragma once
 
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "ChartProcess.h"
+#include "ProgramRun.h"
 
 #include <vector>
 
@@ -34,24 +34,24 @@ BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
 
 } // namespace
 
-CChartProcess::CChartProcess()
-    : m_info(), m_dialog(nullptr)
+CProgramRun::CProgramRun(LPCWSTR programName)
+    : m_programName(programName), m_info(), m_dialog(nullptr)
 {
 }
 
-CChartProcess::~CChartProcess()
+CProgramRun::~CProgramRun()
 {
     Kill();
 }
 
-bool CChartProcess::Start(const std::wstring& arguments)
+bool CProgramRun::Start(const std::wstring& arguments)
 {
     WCHAR self[MAX_PATH];
     DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return false;
     std::wstring program(self);
-    program = program.substr(0, program.rfind(L'\\') + 1) + L"QelChart.exe";
+    program = program.substr(0, program.rfind(L'\\') + 1) + m_programName;
     std::wstring line = L"\"" + program + L"\" " + arguments;
     std::vector<WCHAR> buffer(line.begin(), line.end());
     buffer.push_back(L'\0');
@@ -61,7 +61,7 @@ bool CChartProcess::Start(const std::wstring& arguments)
                           &m_info) != FALSE;
 }
 
-HWND CChartProcess::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
+HWND CProgramRun::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
 {
     ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
@@ -76,7 +76,7 @@ HWND CChartProcess::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
     return nullptr;
 }
 
-HWND CChartProcess::WaitForMessageBox(DWORD timeoutMs)
+HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
 {
     ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
@@ -89,32 +89,29 @@ HWND CChartProcess::WaitForMessageBox(DWORD timeoutMs)
     return nullptr;
 }
 
-bool CChartProcess::HasMessageBox()
+bool CProgramRun::HasMessageBox()
 {
     BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
     EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
     return search.found != nullptr;
 }
 
-bool CChartProcess::Sync()
+bool CProgramRun::Sync()
 {
-    DWORD_PTR result = 0;
-    return m_dialog &&
-           SendMessageTimeoutW(m_dialog, WM_NULL, 0, 0, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) != 0;
+    return SyncWindow(m_dialog);
 }
 
-bool CChartProcess::Click(int id)
+bool CProgramRun::Click(int id)
 {
-    return m_dialog && PostMessageW(m_dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                    reinterpret_cast<LPARAM>(GetDlgItem(m_dialog, id))) != FALSE;
+    return ClickButton(m_dialog, id);
 }
 
-std::wstring CChartProcess::ItemText(int id)
+std::wstring CProgramRun::ItemText(int id)
 {
     return m_dialog ? WindowText(GetDlgItem(m_dialog, id)) : std::wstring();
 }
 
-bool CChartProcess::Step(int editId, bool up)
+bool CProgramRun::Step(int editId, bool up)
 {
     HWND edit = m_dialog ? GetDlgItem(m_dialog, editId) : nullptr;
     DWORD_PTR result = 0;
@@ -124,7 +121,7 @@ bool CChartProcess::Step(int editId, bool up)
            SendMessageTimeoutW(edit, WM_KEYUP, key, 0xC0000001, SMTO_NORMAL, SEND_TIMEOUT_MS, &result);
 }
 
-bool CChartProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
+bool CProgramRun::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
 {
     if (!m_info.hProcess || WaitForSingleObject(m_info.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return false;
@@ -133,7 +130,7 @@ bool CChartProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode)
     return true;
 }
 
-void CChartProcess::Kill()
+void CProgramRun::Kill()
 {
     if (m_info.hProcess) {
         if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
@@ -146,6 +143,18 @@ void CChartProcess::Kill()
         CloseHandle(m_info.hThread);
     m_info = PROCESS_INFORMATION();
     m_dialog = nullptr;
+}
+
+bool SyncWindow(HWND window)
+{
+    DWORD_PTR result = 0;
+    return window && SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, SEND_TIMEOUT_MS, &result) != 0;
+}
+
+bool ClickButton(HWND dialog, int id)
+{
+    return dialog && PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != FALSE;
 }
 
 std::wstring WindowText(HWND window)
