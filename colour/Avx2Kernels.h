@@ -16,9 +16,10 @@
 // no byte beyond the row.
 int PackRowAvx2(const uint8_t* row, size_t bytesPerPixel, size_t offR, size_t offG, size_t offB, int cols, uint32_t* out);
 
-// Saturates packed pixels in place under the curve c(s) = s x step for
-// s < limit, 1.0 from limit on; returns how many, a multiple of 8.
-int SaturatePackedAvx2(uint32_t* pixels, int count, int curveLimit, float curveStep);
+// Saturates packed pixels in place (ZbSatue.h) with the new maximum and
+// minimum of every (max, min) pair, two doubles at max (max + 1) / 2 + min;
+// returns how many, a multiple of 8.
+int SaturatePackedAvx2(uint32_t* pixels, int count, const double* maxMin);
 
 // The grey level (GreyLevel.h) of packed pixels as bytes, and as the sharpen
 // luminance at target[1..]; each returns how many, a multiple of 16.
@@ -30,20 +31,19 @@ int LuminanceRowAvx2(const uint32_t* packed, int16_t* target, int count);
 int SharpenRowAvx2(const uint32_t* packed, uint32_t* out, int count, const int16_t* prev, const int16_t* cur,
                    const int16_t* next, float k, int threshold, int maxChange);
 
-// What the grid interpolation of a conversion reads.
+// What the grid interpolation of a conversion reads: the eight corners of
+// every cell of the grid together, so that one load brings all a pixel may
+// need, and per input level and axis where its cell lies and how far in.
 struct GridCell {
-    // The cell's first node along the axis, as an offset into the nodes.
+    // The cell's place along the axis, as an offset into the blocks.
     uint32_t offset;
     float fraction;
 };
 struct GridTables {
-    const GridCell (*cell)[256];
-    // Four reals a node, or null: then the grid's bytes.
-    const float* nodes;
-    const uint8_t* grid;
-    // The node steps along x, y and z, and to the far corner.
-    uint32_t step[3];
-    uint32_t toD;
+    GridCell cell[3][256];
+    // Eight words a cell: corner dx + 2 dy + 4 dz holds the node's levels of
+    // planes 0, 1 and 2 in its low three bytes.
+    const uint32_t* blocks;
     const uint8_t (*output)[256];
 };
 
@@ -51,6 +51,12 @@ struct GridTables {
 // NaN) into the three planes.
 void MapGridRowAvx2(const GridTables& tables, const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1,
                     uint8_t* plane2);
+
+// The direct path (DirectMapper.h): plane 0 from B, 1 from G, 2 from R
+// through the channels' tables (R, G, B); returns how many pixels it mapped,
+// a multiple of 32.
+int MapDirectRowAvx2(const uint8_t (*table)[256], const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1,
+                     uint8_t* plane2);
 
 // Filter A of the resin image (ResinFilter.h) on one row of cols columns
 // from column 1 on: C the row's input, U1 and U2 the inputs of the two rows

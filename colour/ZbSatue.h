@@ -45,16 +45,12 @@ private:
     float m_fReciprocal[511];
     uint32_t m_dwError;
     int8_t m_cValue;
-    // The curve as c(i) = i x step for i below the limit and 1.0 from it on,
-    // which is how it is built (the initial curve is i / 255).
-    int m_nCurveLimit;
-    float m_fCurveStep;
     // For every (max, min) pair, min <= max, at max * (max + 1) / 2 + min,
     // worked out when the curve changes so that a pixel needs only its middle
-    // computed: the new spread and minimum as reals (two doubles an entry),
-    // and the new maximum and minimum as bytes (maximum in the low byte).
-    // Null until a curve other than 0 is built, or when the memory was not
-    // there (then every pixel computes its own).
-    double* m_pSpreadMin;
+    // computed: the new maximum and minimum as reals (two doubles an entry),
+    // and as bytes (maximum in the low byte). Null until a curve other than 0
+    // is built, or when the memory was not there (then every pixel computes
+    // its own).
+    double* m_pMaxMin;
     uint16_t* m_pEnds;
 };
