@@ -30,7 +30,10 @@ private:
     // Per input level along one axis: the cell's first node along the axis
     // (as an offset into the nodes) and the fraction of the cell, worked out
     // once per conversion.
-    using LevelCell = GridCell;
+    struct LevelCell {
+        uint32_t offset;
+        float fraction;
+    };
     // The corner blocks of the AVX2 kernel and its tables.
     void BuildBlocks(uint32_t n, uint32_t channels, const uint8_t (*cellAt)[256]);
     // One of the six tetrahedra: the walk from corner A along axis p, then

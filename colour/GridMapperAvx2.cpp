@@ -12,7 +12,7 @@
 
 namespace {
 
-const int kPiece = 64;
+const int kPiece = 256;
 
 // The lanes of a where mask is set, else those of b.
 inline __m256i Select(__m256 mask, __m256i a, __m256i b)

@@ -12,14 +12,16 @@ inline __m256i Load16(const int16_t* p)
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-// Each of a pixel's R, G and B moved by its change, within 0..255: the
-// change as bytes (change, change, change, 0) added or taken with saturation.
+// Each of a pixel's R, G and B moved by its change (at most 255 either way),
+// within 0..255: the change as bytes (change, change, change, 0) added or
+// taken with saturation.
 inline __m256i ApplyChanges(__m256i pixels, __m256i change)
 {
     const __m256i zero = _mm256_setzero_si256();
-    auto spread = [](__m256i v) { return _mm256_or_si256(_mm256_or_si256(v, _mm256_slli_epi32(v, 8)), _mm256_slli_epi32(v, 16)); };
-    const __m256i up = spread(_mm256_max_epi32(change, zero));
-    const __m256i down = spread(_mm256_max_epi32(_mm256_sub_epi32(zero, change), zero));
+    const __m256i spread = _mm256_setr_epi8(0, 0, 0, -1, 4, 4, 4, -1, 8, 8, 8, -1, 12, 12, 12, -1, 0, 0, 0, -1, 4, 4, 4,
+                                            -1, 8, 8, 8, -1, 12, 12, 12, -1);
+    const __m256i up = _mm256_shuffle_epi8(_mm256_max_epi32(change, zero), spread);
+    const __m256i down = _mm256_shuffle_epi8(_mm256_max_epi32(_mm256_sub_epi32(zero, change), zero), spread);
     return _mm256_subs_epu8(_mm256_adds_epu8(pixels, up), down);
 }
 
