@@ -2,8 +2,8 @@
 
 #include "ColorError.h"
 #include "ErrorDiffusion.h"
-#include "PackedPixel.h"
 #include "NewArray.h"
+#include "PackedPixel.h"
 #include "ResinFilter.h"
 #include "TableCal.h"
 #include "ZbResize.h"

@@ -1,7 +1,7 @@
 #include "ZbSatue.h"
 
-#include "FloatToByte.h"
 #include "Avx2Kernels.h"
+#include "FloatToByte.h"
 #include "PackedPixel.h"
 #include "SimdLevel.h"
 
