@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "DialogInteger.h"
+
 const int POSITION_MIN = -15;
 const int POSITION_MAX = 15;
 
@@ -13,11 +15,6 @@ inline BOOL IsPositionInRange(int value)
 }
 
 int ClampPosition(int value);
-
-// Reads the integer text of an edit: blanks around an optional sign and
-// decimal digits. FALSE with ERROR_INVALID_DATA (value untouched) for any
-// other text or a number beyond the int range.
-BOOL ParseDialogInteger(LPCWSTR text, int* value);
 
 // The user moved L to newL: T moves by the same step (from the L last seen,
 // *oldL) and stops at the ends of the range; newL becomes the L last seen.

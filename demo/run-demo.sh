@@ -28,3 +28,11 @@ done
 # One print job through QelMon, handed by the test build of its helper
 # library to an emulated USB printer.
 "$runner" "$prefix" "$build/bin/QelMonDemo.exe"
+# QelUI, loaded by the spooler client for a printer installed on the port of
+# an emulated printer of its own: the driver's DEVMODE and capability answers.
+"$runner" "$prefix" "$build/bin/QelUiDemo.exe"
+# One state record and one alert along the notification road, headless.
+"$runner" "$prefix" "$build/bin/notify/QelNotifyDemo.exe"
+# QelUI's printing-preferences sheet for a printer on the port of an emulated
+# printer of its own: the ribbon detected and the Tool page's information.
+"$runner" "$prefix" "$build/bin/QelToolPageDemo.exe"

@@ -6,6 +6,12 @@
 
 namespace {
 
+#ifdef _WIN64
+const OsRule BUILD_RULE = OS_RULE_64BIT_BUILD;
+#else
+const OsRule BUILD_RULE = OS_RULE_32BIT_PROGRAM;
+#endif
+
 template <typename Fn>
 Fn LookUp(LPCWSTR module, LPCSTR name)
 {
@@ -96,11 +102,7 @@ WORD ClassifyOSVersion(OsRule rule, DWORD platformId, DWORD major, DWORD minor, 
 
 WORD GetOSVersionCode()
 {
-#ifdef _WIN64
-    return GetOSVersionCodeByRule(OS_RULE_64BIT_BUILD);
-#else
-    return GetOSVersionCodeByRule(OS_RULE_32BIT_PROGRAM);
-#endif
+    return GetOSVersionCodeByRule(BUILD_RULE);
 }
 
 WORD GetOSVersionCodeByRule(OsRule rule)
@@ -151,8 +153,13 @@ BOOL IsWow64()
 
 LPWSTR GetDriverDirectory(LPWSTR out, BOOL withVersion)
 {
+    return GetDriverDirectoryByRule(BUILD_RULE, out, withVersion);
+}
+
+LPWSTR GetDriverDirectoryByRule(OsRule rule, LPWSTR out, BOOL withVersion)
+{
     WCHAR dir[MAX_PATH] = L"";
-    WORD code = GetOSVersionCode();
+    WORD code = GetOSVersionCodeByRule(rule);
     UINT n = GetSystemDirectoryW(dir, 256);
     if (n == 0 || n >= 256)
         dir[0] = L'\0';

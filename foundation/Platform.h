@@ -33,6 +33,9 @@ BOOL IsWow64();
 
 // out has room for MAX_PATH characters; withVersion appends "\3".
 LPWSTR GetDriverDirectory(LPWSTR out, BOOL withVersion);
+// The same with the OS version code by the given rule (the notification
+// libraries classify by their own).
+LPWSTR GetDriverDirectoryByRule(OsRule rule, LPWSTR out, BOOL withVersion);
 // out has room for 256 characters.
 LPWSTR GetSpoolDirectory(LPCWSTR printerName, LPWSTR out);
 

@@ -3,17 +3,15 @@
 #include "Utilities.h"
 
 #include "Platform.h"
+#include "PrinterInfo.h"
 #include "PrinterKeyPath.h"
 #include "Registry.h"
 #include "TextCopy.h"
 
 #include <cwchar>
-#include <new>
 
 namespace {
 
-// The largest PRINTER_INFO_2 taken from the spooler.
-const DWORD PRINTER_INFO_LIMIT = 1024 * 1024;
 // Room of the values read from a port key.
 const DWORD PORT_VALUE_ROOM = 260;
 // A host name is taken as an address only from this length on.
@@ -27,32 +25,21 @@ BOOL CopyName(LPWSTR out, LPCWSTR text)
 
 DWORD AskSpooler(LPCWSTR printerName, LPWSTR driverOut, LPWSTR portOut)
 {
-    DWORD result = ERROR_SUCCESS, needed = 0, size = 0;
+    DWORD result = ERROR_SUCCESS;
     HANDLE printer = nullptr;
-    BYTE* buffer = nullptr;
-    const PRINTER_INFO_2W* info = nullptr;
+    PRINTER_INFO_2W* info = nullptr;
     if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &printer, nullptr)) {
         result = GetLastError();
         printer = nullptr;
         goto done;
     }
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    if (needed == 0 || needed > PRINTER_INFO_LIMIT) {
-        result = 0x80070000 | (needed ? ERROR_INSUFFICIENT_BUFFER : GetLastError());
+    info = GetPrinterInfo2(printer);
+    if (!info) {
+        result = GetLastError();
+        if (result != ERROR_NOT_ENOUGH_MEMORY)
+            result |= 0x80070000;
         goto done;
     }
-    // Whole pages, always more than asked for.
-    size = (needed / 4096 + 1) * 4096;
-    buffer = new (std::nothrow) BYTE[size]();
-    if (!buffer) {
-        result = ERROR_NOT_ENOUGH_MEMORY;
-        goto done;
-    }
-    if (!GetPrinterW(printer, 2, buffer, size, &needed)) {
-        result = 0x80070000 | GetLastError();
-        goto done;
-    }
-    info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer);
     if (!CopyName(driverOut, info->pDriverName) || !CopyName(portOut, info->pPortName)) {
         CopyName(driverOut, L"");
         CopyName(portOut, L"");
@@ -61,7 +48,7 @@ DWORD AskSpooler(LPCWSTR printerName, LPWSTR driverOut, LPWSTR portOut)
 done:
     if (printer)
         ClosePrinter(printer);
-    delete[] buffer;
+    delete[] reinterpret_cast<BYTE*>(info);
     DebugTrace(L"GetPrinterDriverAndPort(), spooler answer for %ls = 0x%08X,\n", printerName, result);
     return result;
 }

@@ -10,6 +10,7 @@
 
 #include "ChartLanguage.h"
 #include "ChartProcess.h"
+#include "ChartPrinterValues.h"
 #include "ChartResource.h"
 #include "DeviceRegistryFixture.h"
 #include "PrinterEmulator.h"
@@ -46,12 +47,7 @@ int wmain()
     CPrinterEmulator emu;
     if (!emu.StartTcp(nullptr, 0))
         return Fail("the printer emulator did not start");
-    std::string block(8, '\0');
-    block[0] = 2;
-    block[5] = static_cast<char>(0xF6);
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;1", EmuText("3"));
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;2", EmuText("14"));
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;3", EmuBytes(block));
+    StandChartValues(emu);
 
     CDeviceRegistryFixture reg;
     std::wstring printer = reg.Unique(L"Card Printer 1");

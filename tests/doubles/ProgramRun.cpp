@@ -10,28 +10,6 @@ const DWORD POLL_INTERVAL_MS = 20;
 // The static text control of a message box.
 const int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 
-struct BoxSearch {
-    DWORD processId;
-    HWND exclude;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM lParam)
-{
-    BoxSearch* search = reinterpret_cast<BoxSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->processId || window == search->exclude)
-        return TRUE;
-    WCHAR className[64] = L"";
-    GetClassNameW(window, className, 64);
-    // A box is created hidden and shown once its texts are in place.
-    if (wcscmp(className, L"#32770") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 } // namespace
 
 CProgramRun::CProgramRun(LPCWSTR programName)
@@ -80,10 +58,9 @@ HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
 {
     ULONGLONG end = GetTickCount64() + timeoutMs;
     do {
-        BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
-        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-        if (search.found)
-            return search.found;
+        HWND box = FindProcessDialog(m_info.dwProcessId, m_dialog);
+        if (box)
+            return box;
         Sleep(POLL_INTERVAL_MS);
     } while (GetTickCount64() < end);
     return nullptr;
@@ -91,9 +68,7 @@ HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
 
 bool CProgramRun::HasMessageBox()
 {
-    BoxSearch search = {m_info.dwProcessId, m_dialog, nullptr};
-    EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-    return search.found != nullptr;
+    return FindProcessDialog(m_info.dwProcessId, m_dialog) != nullptr;
 }
 
 bool CProgramRun::Sync()
@@ -155,16 +130,6 @@ bool ClickButton(HWND dialog, int id)
 {
     return dialog && PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                                   reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != FALSE;
-}
-
-std::wstring WindowText(HWND window)
-{
-    WCHAR text[1024] = L"";
-    DWORD_PTR length = 0;
-    if (!window || !SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_NORMAL,
-                                        SEND_TIMEOUT_MS, &length))
-        return std::wstring();
-    return std::wstring(text, length < 1024 ? length : 1023);
 }
 
 bool ReadAndCloseMessageBox(HWND box, std::wstring* text, std::wstring* caption)

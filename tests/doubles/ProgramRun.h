@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "ProcessWindows.h"
+
 class CProgramRun {
 public:
     // programName: the file name of the program, in the test program's folder.
@@ -56,8 +58,6 @@ private:
 bool SyncWindow(HWND window);
 // Posts a button's command to a dialog, as a click of it does.
 bool ClickButton(HWND dialog, int id);
-// The text of any window, also of another process (WM_GETTEXT, bounded).
-std::wstring WindowText(HWND window);
 // The text and the caption of a message box, which is then closed with its
 // OK button.
 bool ReadAndCloseMessageBox(HWND box, std::wstring* text, std::wstring* caption);

@@ -119,6 +119,9 @@ TEST(DriverDirectory, IsTheSystemDirectoryWithTheDriverFolderOfTheWindows)
     EXPECT_EQ(folder + L"\\3", out);
     EXPECT_EQ(out, GetDriverDirectory(out, FALSE));
     EXPECT_EQ(folder, out);
+    // The notification client's own classification finds the same folder.
+    EXPECT_EQ(out, GetDriverDirectoryByRule(OS_RULE_ASYNC_CLIENT, out, TRUE));
+    EXPECT_EQ(folder + L"\\3", out);
 }
 
 class SpoolDirectory : public testing::Test {

@@ -9,13 +9,20 @@
 
 #include <cstdio>
 #include <string>
+#include <thread>
 
-#include "ChartProcess.h"
+#include "AlertResource.h"
+#include "AlertWindowTitle.h"
+#include "ChartPrinterValues.h"
 #include "ChartResource.h"
 #include "DeviceRegistryFixture.h"
 #include "DialogLayout.h"
 #include "DialogTemplateFont.h"
+#include "FileReading.h"
+#include "LanguageFile.h"
 #include "PrinterEmulator.h"
+#include "ProgramRun.h"
+#include "StateInfo.h"
 #include "WindowPicture.h"
 
 namespace {
@@ -61,16 +68,11 @@ void Look(Run& run, const char* name, HWND window, const LOGFONTW* font)
 void LookAtChart(Run& run)
 {
     CPrinterEmulator emu;
-    std::string block(8, '\0');
-    block[0] = 2;
-    block[5] = static_cast<char>(0xF6);
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;1", EmuText("3"));
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;2", EmuText("14"));
-    emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;3", EmuBytes(block));
+    StandChartValues(emu);
     CDeviceRegistryFixture reg;
     std::wstring printer = reg.Unique(L"Card Printer 1");
     std::wstring port = reg.Unique(L"IP_Pictures");
-    CChartProcess chart;
+    CProgramRun chart(L"QelChart.exe");
     WCHAR arguments[512];
     swprintf(arguments, 512, L"-n\"%ls\"  -L%d", printer.c_str(), run.language == "zh" ? 2 : 1);
     HWND dialog = nullptr;
@@ -92,6 +94,74 @@ void LookAtChart(Run& run)
     Look(run, "QelChart", dialog, &font);
 }
 
+// The Chinese texts of the pictures: UTF-8 beside this program, installed as
+// the UTF-16 language file of the user's UI language in the driver directory.
+bool InstallLanguageFile(const Run& run)
+{
+    if (run.language != "zh")
+        return true;
+    DWORD size = 0;
+    HANDLE in = OpenForReadingWithin((ProgramFolder() + L"Qelzhcn.txt").c_str(), TEXT_FILE_LIMIT, &size);
+    std::string utf8(size, '\0');
+    bool read = in != INVALID_HANDLE_VALUE && ReadFully(in, &utf8[0], size);
+    if (in != INVALID_HANDLE_VALUE)
+        CloseHandle(in);
+    int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0], n);
+    WCHAR path[MAX_PATH];
+    if (!read || !GetLanguageFilePath(LANGNO_USER, path, MAX_PATH))
+        return false;
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const WCHAR bom = 0xFEFF;
+    bool ok = file != INVALID_HANDLE_VALUE && WriteFully(file, &bom, 2) &&
+              WriteFully(file, wide.data(), DWORD(wide.size() * 2));
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    return ok;
+}
+
+// QelAlert's alert for "Ribbon out", as the notification client brings it up.
+void LookAtAlert(Run& run)
+{
+    const WCHAR printer[] = L"Card Printer 1", port[] = L"USB001";
+    CProgramRun alert(L"QelAlert.exe");
+    WCHAR title[ALERT_TITLE_MAX + 1];
+    FormatAlertWindowTitle(title, ALERT_TITLE_MAX + 1, printer, port);
+    HWND main = nullptr, box = nullptr;
+    LOGFONTW font;
+    std::wstring program = ProgramFolder() + L"QelAlert.exe";
+    if (InstallLanguageFile(run) && alert.Start(L"-n \"Card Printer 1\" -p \"USB001\" -e \"0\"") &&
+        ReadDialogTemplateFont(program.c_str(), IDD_SHOW_MSG, &font))
+        main = alert.WaitForDialog(title, WAIT_MS);
+    std::thread sender;
+    if (main) {
+        StateInfo info = {};
+        info.dwJobId = 7;
+        info.dwDevModelSN = 2;
+        wcscpy(info.szPrinterName, printer);
+        wcscpy(info.szPortName, port);
+        COPYDATASTRUCT data = {CDS_STATE_INFO, sizeof(info), &info};
+        SendMessageW(main, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+        // The alert is modal: its sender waits until the user answers.
+        sender = std::thread([main] { SendMessageW(main, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0x10046); });
+        box = alert.WaitForMessageBox(WAIT_MS);
+    }
+    if (box) {
+        SyncWindow(box);
+        Sleep(500);
+        Look(run, "QelAlert", box, &font);
+        ClickButton(box, IDC_BTN_CANCEL_PRINT);
+    } else {
+        printf("QelAlert [%s]: the alert did not open\n", run.language.c_str());
+        ++run.faulty;
+    }
+    if (sender.joinable())
+        sender.join();
+    if (main)
+        ClickButton(main, IDOK);
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -105,5 +175,6 @@ int wmain(int argc, wchar_t** argv)
     if (argc > 2)
         run.folder = argv[2];
     LookAtChart(run);
+    LookAtAlert(run);
     return run.faulty;
 }

@@ -1,0 +1,29 @@
+// Resource ids of the "Advanced card in and card out options" dialog
+// (template IDD_ADVANCED_CARD), opened from the "Print Option" page.
+#pragma once
+
+#include "PageTemplates.h"
+
+#define IDC_ADV_FEED_GROUP 8001
+#define IDC_ADV_FEEDER_GROUP 8002
+#define IDC_ADV_CARD_OUT_SENSOR 8003
+#define IDC_ADV_SLOT_M1_GROUP 8004
+#define IDC_ADV_AUTO_FEED_M1 8005
+#define IDC_ADV_SLOT_M2_GROUP 8006
+#define IDC_ADV_AUTO_FEED_M2 8007
+#define IDC_ADV_EJECT_GROUP 8008
+#define IDC_ADV_EJECT_H_GROUP 8009
+#define IDC_ADV_POSITION_H_LABEL 8010
+#define IDC_ADV_POSITION_H 8011
+#define IDC_ADV_POSITION_H_UNIT 8012
+#define IDC_ADV_TIME_H_LABEL 8013
+#define IDC_ADV_TIME_H 8014
+#define IDC_ADV_TIME_H_UNIT 8015
+#define IDC_ADV_EJECT_C_GROUP 8016
+#define IDC_ADV_POSITION_C_LABEL 8017
+#define IDC_ADV_POSITION_C 8018
+#define IDC_ADV_POSITION_C_UNIT 8019
+#define IDC_ADV_TIME_C_LABEL 8020
+#define IDC_ADV_TIME_C 8021
+#define IDC_ADV_TIME_C_UNIT 8022
+#define IDC_ADV_APPLY 8023

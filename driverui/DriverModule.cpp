@@ -1,0 +1,3 @@
+#include "DriverModule.h"
+
+HMODULE g_hModule = nullptr;
