@@ -14,7 +14,8 @@
 // Packs pixels of 3 or 4 bytes (R, G, B at the given offsets) into words, R
 // in the low byte; returns how many it packed, a multiple of 8 that reads
 // no byte beyond the row.
-int PackRowAvx2(const uint8_t* row, size_t bytesPerPixel, size_t offR, size_t offG, size_t offB, int cols, uint32_t* out);
+int PackRowAvx2(const uint8_t* row, size_t bytesPerPixel, size_t offR, size_t offG, size_t offB, int cols,
+                uint32_t* out);
 
 // Saturates packed pixels in place (ZbSatue.h) with the new maximum and
 // minimum of every (max, min) pair, two doubles at max (max + 1) / 2 + min;

@@ -22,8 +22,10 @@ int MapDirectRowAvx2(const uint8_t (*table)[256], const uint32_t* pixels, int co
             eight[k] = _mm256_permutevar8x32_epi32(_mm256_shuffle_epi8(px, channels), halves);
         }
         // Each eight's (R, G | B, 0) as eight-byte words, then all R, G, B.
-        const __m256i low01 = _mm256_unpacklo_epi64(eight[0], eight[1]), high01 = _mm256_unpackhi_epi64(eight[0], eight[1]);
-        const __m256i low23 = _mm256_unpacklo_epi64(eight[2], eight[3]), high23 = _mm256_unpackhi_epi64(eight[2], eight[3]);
+        const __m256i low01 = _mm256_unpacklo_epi64(eight[0], eight[1]);
+        const __m256i high01 = _mm256_unpackhi_epi64(eight[0], eight[1]);
+        const __m256i low23 = _mm256_unpacklo_epi64(eight[2], eight[3]);
+        const __m256i high23 = _mm256_unpackhi_epi64(eight[2], eight[3]);
         const __m256i r = _mm256_permute2x128_si256(low01, low23, 0x20);
         const __m256i b = _mm256_permute2x128_si256(low01, low23, 0x31);
         const __m256i g = _mm256_permute2x128_si256(high01, high23, 0x20);

@@ -179,7 +179,8 @@ void CGridMapper::BuildBlocks(uint32_t n, uint32_t channels, const uint8_t (*cel
         for (uint32_t y = 0; y < cells; y++) {
             for (uint32_t x = 0; x < cells; x++, block += 8) {
                 for (uint32_t corner = 0; corner < 8; corner++) {
-                    const uint32_t node = (x + (corner & 1)) + n * (y + ((corner >> 1) & 1)) + n * n * (z + (corner >> 2));
+                    const uint32_t node =
+                        (x + (corner & 1)) + n * (y + ((corner >> 1) & 1)) + n * n * (z + (corner >> 2));
                     const uint8_t* levels = m_pGrid + (size_t)node * channels;
                     block[corner] = (uint32_t)levels[0] | (uint32_t)levels[1] << 8 | (uint32_t)levels[2] << 16;
                 }

@@ -5,7 +5,8 @@
 #ifdef QEL_COLOUR_AVX2
 #include <immintrin.h>
 
-int PackRowAvx2(const uint8_t* row, size_t bytesPerPixel, size_t offR, size_t offG, size_t offB, int cols, uint32_t* out)
+int PackRowAvx2(const uint8_t* row, size_t bytesPerPixel, size_t offR, size_t offG, size_t offB, int cols,
+                uint32_t* out)
 {
     if ((bytesPerPixel != 3 && bytesPerPixel != 4) || offR >= bytesPerPixel || offG >= bytesPerPixel ||
         offB >= bytesPerPixel)

@@ -11,8 +11,10 @@ namespace {
 
 // The new maximum, middle and minimum of four pixels as bytes (the maxima,
 // then the middles, then the minima, four each), from their places in the
-// table and their middles' shares part / spread.
-__m128i NewLevels(const double* maxMin, const uint32_t* at, __m128i part, __m128i spread)
+// table and their middles' shares part / spread. Inlined, so that the steps
+// of the groups interleave.
+inline __attribute__((always_inline)) __m128i NewLevels(const double* maxMin, const uint32_t* at, __m128i part,
+                                                        __m128i spread)
 {
     auto two = [maxMin](uint32_t first, uint32_t second) {
         return _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(maxMin + 2 * first)),

@@ -45,7 +45,8 @@ int SharpenRowAvx2(const uint32_t* packed, uint32_t* out, int count, const int16
         const __m256i twelve = _mm256_add_epi16(_mm256_slli_epi16(c1, 3), _mm256_slli_epi16(c1, 2));
         const __m256i e = _mm256_sub_epi16(_mm256_sub_epi16(twelve, _mm256_slli_epi16(ring, 1)), corners);
         for (int half = 0; half < 2; half++) {
-            const __m256i edge = _mm256_cvtepi16_epi32(half ? _mm256_extracti128_si256(e, 1) : _mm256_castsi256_si128(e));
+            const __m256i edge =
+                _mm256_cvtepi16_epi32(half ? _mm256_extracti128_si256(e, 1) : _mm256_castsi256_si128(e));
             const __m256i v = _mm256_cvttps_epi32(_mm256_add_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(edge), scale), round));
             // Below the threshold either way nothing changes; beyond it the
             // excess does, up to the maximum change.

@@ -698,7 +698,8 @@ TEST_F(ColourConvert, AnyStackAlignmentOfTheCaller)
     SetResinModelMediaMode_o(m_pFlow, 0, 1, 2, 0, 1);
     const int rows = 23, cols = 77;
     const std::vector<uint8_t> image = PhotoImage(rows, cols, cols * 3, COLOR_FMT_BGR24, 9);
-    StackRun aligned{m_pFlow, &image, rows, cols, std::vector<uint8_t>(rows * cols * 3), std::vector<uint8_t>(rows * cols)};
+    StackRun aligned{m_pFlow, &image, rows, cols, std::vector<uint8_t>(rows * cols * 3),
+                     std::vector<uint8_t>(rows * cols)};
     ConvertBoth(&aligned);
     ASSERT_TRUE(aligned.converted && aligned.resinConverted);
     for (unsigned shift : {4u, 8u, 12u}) {
