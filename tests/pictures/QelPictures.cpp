@@ -21,7 +21,11 @@
 #include "FileReading.h"
 #include "LanguageFile.h"
 #include "PrinterEmulator.h"
+#include "InstalledPrinter.h"
+#include "PageTemplates.h"
+#include "PrintOptionResource.h"
 #include "ProgramRun.h"
+#include "SheetHost.h"
 #include "StateInfo.h"
 #include "WindowPicture.h"
 
@@ -35,32 +39,41 @@ struct Run {
     int faulty = 0;
 };
 
-std::wstring ProgramFolder()
+// Checks one shown dialog and saves a picture of what shows it (the dialog
+// itself, or the sheet around a page) as "<name>-<language>.bmp".
+void Look(Run& run, const std::string& name, HWND dialog, const LOGFONTW* font, HWND shown = nullptr)
 {
-    WCHAR self[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, n < MAX_PATH ? n : 0);
-    return path.substr(0, path.rfind(L'\\') + 1);
-}
-
-// Checks one shown window and saves its picture as "<name>-<language>.bmp".
-void Look(Run& run, const char* name, HWND window, const LOGFONTW* font)
-{
-    std::vector<LayoutFault> faults = CheckDialogLayout(window, font);
+    std::vector<LayoutFault> faults = CheckDialogLayout(dialog, font);
     if (!faults.empty()) {
         faults.resize(1);
-        printf("%s", DescribeFaults(name, run.language.c_str(), faults).c_str());
+        printf("%s", DescribeFaults(name.c_str(), run.language.c_str(), faults).c_str());
         ++run.faulty;
     } else {
-        printf("%s [%s]: layout ok\n", name, run.language.c_str());
+        printf("%s [%s]: layout ok\n", name.c_str(), run.language.c_str());
     }
     if (run.folder.empty())
         return;
-    std::wstring path = run.folder + L"\\" + std::wstring(name, name + strlen(name)) + L"-" +
+    std::wstring path = run.folder + L"\\" + std::wstring(name.begin(), name.end()) + L"-" +
                         std::wstring(run.language.begin(), run.language.end()) + L".bmp";
-    if (!SaveWindowPicture(window, path.c_str())) {
-        printf("%s [%s]: no picture\n", name, run.language.c_str());
+    if (!SaveWindowPicture(shown ? shown : dialog, path.c_str())) {
+        printf("%s [%s]: no picture\n", name.c_str(), run.language.c_str());
         ++run.faulty;
+    }
+}
+
+// Lets what a window was sent be handled and painted before it is looked at.
+void Settle(HWND window)
+{
+    for (int round = 0; round < 5; ++round) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        // Wine hands what was painted to the X server while a thread waits
+        // for messages.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
     }
 }
 
@@ -81,7 +94,7 @@ void LookAtChart(Run& run)
         emu.WaitForFrames(3, WAIT_MS))
         dialog = chart.WaitForMessageBox(WAIT_MS);
     LOGFONTW font;
-    std::wstring program = ProgramFolder() + L"QelChart.exe";
+    std::wstring program = ProgramFolder() + L"\\QelChart.exe";
     if (!dialog || !ReadDialogTemplateFont(program.c_str(), IDD_CALIBRATE_DIALOG, &font)) {
         printf("QelChart [%s]: the dialog did not open\n", run.language.c_str());
         ++run.faulty;
@@ -101,7 +114,7 @@ bool InstallLanguageFile(const Run& run)
     if (run.language != "zh")
         return true;
     DWORD size = 0;
-    HANDLE in = OpenForReadingWithin((ProgramFolder() + L"Qelzhcn.txt").c_str(), TEXT_FILE_LIMIT, &size);
+    HANDLE in = OpenForReadingWithin((ProgramFolder() + L"\\Qelzhcn.txt").c_str(), TEXT_FILE_LIMIT, &size);
     std::string utf8(size, '\0');
     bool read = in != INVALID_HANDLE_VALUE && ReadFully(in, &utf8[0], size);
     if (in != INVALID_HANDLE_VALUE)
@@ -130,8 +143,8 @@ void LookAtAlert(Run& run)
     FormatAlertWindowTitle(title, ALERT_TITLE_MAX + 1, printer, port);
     HWND main = nullptr, box = nullptr;
     LOGFONTW font;
-    std::wstring program = ProgramFolder() + L"QelAlert.exe";
-    if (InstallLanguageFile(run) && alert.Start(L"-n \"Card Printer 1\" -p \"USB001\" -e \"0\"") &&
+    std::wstring program = ProgramFolder() + L"\\QelAlert.exe";
+    if (alert.Start(L"-n \"Card Printer 1\" -p \"USB001\" -e \"0\"") &&
         ReadDialogTemplateFont(program.c_str(), IDD_SHOW_MSG, &font))
         main = alert.WaitForDialog(title, WAIT_MS);
     std::thread sender;
@@ -162,6 +175,118 @@ void LookAtAlert(Run& run)
         ClickButton(main, IDOK);
 }
 
+// The names of the pictures of the pages, by template.
+const char* PageName(WORD templateId)
+{
+    switch (templateId) {
+    case IDD_PRINT_OPTION: return "PrintOption";
+    case IDD_IMAGE_COLOR: return "ImageColor";
+    case IDD_PRINT_AREA: return "PrintArea";
+    case IDD_MAG_ENCODING: return "MagneticEncoding";
+    case IDD_HEATING_ENERGY: return "HeatingEnergy";
+    case IDD_TOOL: return "Tool";
+    default: return "Page";
+    }
+}
+
+// A dialog that a page opens runs modally: it is looked at from inside its
+// own message loop, then cancelled.
+struct PageDialog {
+    Run* run;
+    std::string name;
+    HWND sheet;
+    HWND dialog;
+    HHOOK hook;
+};
+thread_local PageDialog* t_dialog = nullptr;
+
+void CALLBACK LookAtPageDialog(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    PageDialog* d = t_dialog;
+    if (!d || !d->dialog)
+        return;
+    Settle(d->dialog);
+    Look(*d->run, d->name, d->dialog, nullptr);
+    PostMessageW(d->dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+LRESULT CALLBACK PageDialogHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    PageDialog* d = t_dialog;
+    HWND window = reinterpret_cast<HWND>(wParam);
+    if (d && code == HCBT_ACTIVATE && !d->dialog && window != d->sheet) {
+        HWND owner = GetWindow(window, GW_OWNER);
+        if (owner == d->sheet || GetParent(owner) == d->sheet) {
+            d->dialog = window;
+            // Looked at once its modal loop has shown and painted it.
+            SetTimer(nullptr, 0, 700, LookAtPageDialog);
+        }
+    }
+    return CallNextHookEx(d ? d->hook : nullptr, code, wParam, lParam);
+}
+
+// Opens a dialog of a page with a click of its button and looks at it.
+void LookAtDialogOf(Run& run, const std::string& name, CSheetHost& host, HWND page, int button)
+{
+    PageDialog d = {&run, name, host.Sheet(), nullptr, nullptr};
+    d.hook = SetWindowsHookExW(WH_CBT, PageDialogHook, nullptr, GetCurrentThreadId());
+    t_dialog = &d;
+    SendMessageW(page, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, button)));
+    host.Pump();
+    t_dialog = nullptr;
+    UnhookWindowsHookEx(d.hook);
+    if (!d.dialog) {
+        printf("%s [%s]: the dialog did not open\n", name.c_str(), run.language.c_str());
+        ++run.faulty;
+    }
+}
+
+// The printing-preferences sheet of a printer of the model, as the print
+// dialogs open it, against an emulated printer: every page, and the dialogs
+// the pages open.
+void LookAtSheet(Run& run, LPCWSTR model)
+{
+    const std::string tag(model, model + wcslen(model));
+    CPrinterEmulator emu;
+    emu.Reply("Ds;2", "YMCKO");
+    emu.Reply("Ds;3", "182;250");
+    emu.Reply("Ds;1", "EU-2");
+    emu.Reply("Dxh", "T42-MB");
+    emu.Reply("Dgb", "V2.03.11");
+    emu.Reply("Dxl;p", "QT42A0001234");
+    emu.Reply("Dwk", "1");
+    emu.Reply("Dck;m1", "1");
+    emu.Reply("Dck;m2", "0");
+    CDeviceRegistryFixture reg;
+    std::wstring port = reg.Unique(L"IP_Pictures");
+    QelUiModule ui;
+    if (!emu.StartTcp(nullptr, 0) || !reg.AddTcpipPort(port.c_str(), emu.GetAddressW(), nullptr, emu.GetPort()) ||
+        !ui.ok()) {
+        printf("%s [%s]: no printer\n", tag.c_str(), run.language.c_str());
+        ++run.faulty;
+        return;
+    }
+    CInstalledPrinter printer(model, port.c_str());
+    DOCUMENTPROPERTYHEADER header = {sizeof(header), 0, printer.Handle(), printer.NameText(), nullptr, nullptr, 0, 0};
+    CSheetHost host(ui.documentSheets, reinterpret_cast<LPARAM>(&header));
+    if (!printer.ok() || host.Init() != 1 || !host.CreateSheet()) {
+        printf("%s [%s]: no sheet\n", tag.c_str(), run.language.c_str());
+        ++run.faulty;
+        return;
+    }
+    for (size_t row = 0; row < host.Pages().size(); ++row) {
+        WORD id = LOWORD(reinterpret_cast<ULONG_PTR>(host.Pages()[row].page.pszTemplate));
+        HWND page = host.ShowPage(static_cast<int>(row));
+        emu.WaitForIdle(5000);
+        Settle(host.Sheet());
+        Look(run, tag + "-" + PageName(id), page, nullptr, host.Sheet());
+        if (id == IDD_PRINT_OPTION && tag == "T42")
+            LookAtDialogOf(run, "AdvancedCard", host, page, IDC_ADVANCED_CARD);
+    }
+    host.PressCancel();
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -174,7 +299,13 @@ int wmain(int argc, wchar_t** argv)
     run.language = wcscmp(argv[1], L"en") == 0 ? "en" : "zh";
     if (argc > 2)
         run.folder = argv[2];
+    if (!InstallLanguageFile(run)) {
+        printf("the language file could not be installed\n");
+        return 100;
+    }
     LookAtChart(run);
     LookAtAlert(run);
+    LookAtSheet(run, L"T42");
+    LookAtSheet(run, L"T40W");
     return run.faulty;
 }
