@@ -1,4 +1,27 @@
-// Resource ids of the "Image Color" page (template IDD_IMAGE_COLOR).
+// Resource ids of the "Image Color" page (template IDD_IMAGE_COLOR). Each
+// setting's trackbar and edit keep the order of the private part's colour
+// fields: edit = trackbar + 9.
 #pragma once
 
 #include "PageTemplates.h"
+
+#define IDC_COLOR_BLACK_SUM_TEXT 3009
+#define IDC_COLOR_BRIGHTNESS_BAR 3010
+#define IDC_COLOR_CONTRAST_BAR 3011
+#define IDC_COLOR_SHARPNESS_BAR 3012
+#define IDC_COLOR_YELLOW_BAR 3013
+#define IDC_COLOR_MAGENTA_BAR 3014
+#define IDC_COLOR_CYAN_BAR 3015
+#define IDC_COLOR_SATURATION_BAR 3016
+#define IDC_COLOR_GAMMA_BAR 3017
+#define IDC_COLOR_BLACK_SUM_BAR 3018
+#define IDC_COLOR_BRIGHTNESS_EDIT 3019
+#define IDC_COLOR_CONTRAST_EDIT 3020
+#define IDC_COLOR_SHARPNESS_EDIT 3021
+#define IDC_COLOR_YELLOW_EDIT 3022
+#define IDC_COLOR_MAGENTA_EDIT 3023
+#define IDC_COLOR_CYAN_EDIT 3024
+#define IDC_COLOR_SATURATION_EDIT 3025
+#define IDC_COLOR_GAMMA_EDIT 3026
+#define IDC_COLOR_BLACK_SUM_EDIT 3027
+#define IDC_COLOR_RESET 3028

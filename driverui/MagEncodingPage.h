@@ -1,4 +1,7 @@
-// The "Magnetic Encoding" page of the printing-preferences sheet.
+// The "Magnetic Encoding" page of the printing-preferences sheet: the
+// stripe's coercivity, and whether the stripe data comes from the
+// document's text between a prefix and a suffix. Every choice goes into the
+// working DEVMODE at once.
 #pragma once
 
 #include <windows.h>

@@ -8,3 +8,8 @@
 // ERROR_INVALID_DATA (value untouched) for any other text or a number beyond
 // the int range.
 BOOL ParseDialogInteger(LPCWSTR text, int* value);
+
+// The same text read for a box whose value is clamped afterwards: a number
+// beyond the int range gives the nearest end of it; NULL or any other text
+// is 0. The last error is left alone.
+int ReadDialogInteger(LPCWSTR text);
