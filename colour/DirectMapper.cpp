@@ -1,7 +1,9 @@
 #include "DirectMapper.h"
 
+#include "Avx2Kernels.h"
 #include "FloatToByte.h"
 #include "PackedPixel.h"
+#include "SimdLevel.h"
 #include "TableInterpolation.h"
 
 CDirectMapper::CDirectMapper(const float (*working)[256], const uint8_t (*output)[256])
@@ -17,7 +19,12 @@ CDirectMapper::CDirectMapper(const float (*working)[256], const uint8_t (*output
 void CDirectMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1,
                            uint8_t* plane2) const
 {
-    for (int j = 0; j < cols; j++) {
+    int j = 0;
+#ifdef QEL_COLOUR_AVX2
+    if (ActiveSimdLevel() == SIMD_AVX2)
+        j = MapDirectRowAvx2(m_byTable, pixels, cols, plane0, plane1, plane2);
+#endif
+    for (; j < cols; j++) {
         const uint32_t p = pixels[j];
         plane0[j] = m_byTable[2][PackedB(p)];
         plane1[j] = m_byTable[1][PackedG(p)];

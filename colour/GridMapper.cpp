@@ -2,6 +2,7 @@
 
 #include "FloatToByte.h"
 #include "PackedPixel.h"
+#include "SimdLevel.h"
 
 #include <cmath>
 #include <cstring>
@@ -80,7 +81,7 @@ inline uint32_t BlendCorners(const float* nodes, const uint8_t* grid, uint32_t a
 } // namespace
 
 CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], const uint8_t (*output)[256])
-    : m_pGrid(lut.Grid()), m_pNodes(nullptr), m_bNanFraction(false)
+    : m_pGrid(lut.Grid()), m_pNodes(nullptr), m_bNanFraction(false), m_pBlocks(nullptr)
 {
     const uint32_t n = lut.GridPoints(), channels = lut.Channels();
     // The cell size is a power of two: 256 / (n - 1).
@@ -90,10 +91,28 @@ CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], cons
     while ((2u << shift) <= step)
         shift++;
 
+    // Per axis and input level: the cell along the axis and the fraction.
+    uint8_t cellAt[3][256];
+    for (int axis = 0; axis < 3; axis++) {
+        for (int level = 0; level < 256; level++) {
+            const float x = working[axis][level];
+            cellAt[axis][level] = (uint8_t)(FloatToByte(x) >> shift);
+            const float fraction =
+                (double)x > 254.999 ? 1.0f : (float)(std::fmod((double)x, (double)step) * (double)inverse);
+            m_Cell[axis][level].fraction = fraction;
+            if (fraction != fraction)
+                m_bNanFraction = true;
+        }
+    }
+
+#ifdef QEL_COLOUR_AVX2
+    if (!m_bNanFraction && n <= MAX_BLOCK_GRID && ActiveSimdLevel() == SIMD_AVX2)
+        BuildBlocks(n, channels, cellAt);
+#endif
 #ifdef QEL_COLOUR_SSE2
     // Nodes as reals save the widening of every corner of every pixel; when
     // the memory is not there, the bytes serve just the same.
-    if (n <= MAX_REAL_GRID) {
+    if (!m_pBlocks && n <= MAX_REAL_GRID) {
         const size_t nodes = (size_t)n * n * n;
         m_pNodes = new (std::nothrow) float[nodes * 4];
         if (m_pNodes) {
@@ -109,15 +128,9 @@ CGridMapper::CGridMapper(const CColorLUT& lut, const float (*working)[256], cons
     const uint32_t* indexTable = lut.IndexTable();
     for (int axis = 0; axis < 3; axis++) {
         for (int level = 0; level < 256; level++) {
-            const float x = working[axis][level];
-            const uint32_t cell = (uint32_t)(FloatToByte(x) >> shift);
+            const uint32_t cell = cellAt[axis][level];
             const uint32_t node = axis == 0 ? cell : axis == 1 ? indexTable[cell] : rowOffsets[cell];
             m_Cell[axis][level].offset = node * unit;
-            const float fraction =
-                (double)x > 254.999 ? 1.0f : (float)(std::fmod((double)x, (double)step) * (double)inverse);
-            m_Cell[axis][level].fraction = fraction;
-            if (fraction != fraction)
-                m_bNanFraction = true;
         }
     }
     const uint32_t steps[3] = {unit, n * unit, n * n * unit};
@@ -151,7 +164,40 @@ inline uint32_t ApplyOutput(const uint8_t (*output)[256], uint32_t levels)
 CGridMapper::~CGridMapper()
 {
     delete[] m_pNodes;
+    delete[] m_pBlocks;
 }
+
+#ifdef QEL_COLOUR_AVX2
+void CGridMapper::BuildBlocks(uint32_t n, uint32_t channels, const uint8_t (*cellAt)[256])
+{
+    const uint32_t cells = n - 1;
+    m_pBlocks = new (std::nothrow) uint32_t[(size_t)cells * cells * cells * 8];
+    if (!m_pBlocks)
+        return;
+    uint32_t* block = m_pBlocks;
+    for (uint32_t z = 0; z < cells; z++) {
+        for (uint32_t y = 0; y < cells; y++) {
+            for (uint32_t x = 0; x < cells; x++, block += 8) {
+                for (uint32_t corner = 0; corner < 8; corner++) {
+                    const uint32_t node =
+                        (x + (corner & 1)) + n * (y + ((corner >> 1) & 1)) + n * n * (z + (corner >> 2));
+                    const uint8_t* levels = m_pGrid + (size_t)node * channels;
+                    block[corner] = (uint32_t)levels[0] | (uint32_t)levels[1] << 8 | (uint32_t)levels[2] << 16;
+                }
+            }
+        }
+    }
+    const uint32_t places[3] = {8, 8 * cells, 8 * cells * cells};
+    for (int axis = 0; axis < 3; axis++) {
+        for (int level = 0; level < 256; level++) {
+            m_Tables.cell[axis][level].offset = places[axis] * cellAt[axis][level];
+            m_Tables.cell[axis][level].fraction = m_Cell[axis][level].fraction;
+        }
+    }
+    m_Tables.blocks = m_pBlocks;
+    m_Tables.output = m_byOutput;
+}
+#endif
 
 uint32_t CGridMapper::MapPixel(uint32_t rgb) const
 {
@@ -331,6 +377,12 @@ void CGridMapper::MapRowInPieces(const uint32_t* pixels, int cols, uint8_t* plan
 
 void CGridMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint8_t* plane1, uint8_t* plane2)
 {
+#ifdef QEL_COLOUR_AVX2
+    if (m_pBlocks) {
+        MapGridRowAvx2(m_Tables, pixels, cols, plane0, plane1, plane2);
+        return;
+    }
+#endif
 #ifdef QEL_COLOUR_SSE2
     if (!m_bNanFraction) {
         if (m_pNodes)
@@ -341,7 +393,7 @@ void CGridMapper::MapRow(const uint32_t* pixels, int cols, uint8_t* plane0, uint
     }
 #endif
     // A NaN fraction must spread through the weights its walk gives it, so
-    // those pixels (and every pixel without SSE2) take the walk pixel by
+    // those pixels (and every pixel without vectors) take the walk pixel by
     // pixel.
     if (m_pNodes)
         MapRowWith<true>(pixels, cols, plane0, plane1, plane2);

@@ -2,6 +2,7 @@
 // interpolation, for one conversion.
 #pragma once
 
+#include "Avx2Kernels.h"
 #include "ColorLUT.h"
 
 #include <cstdint>
@@ -21,8 +22,9 @@ public:
     uint32_t MapPixel(uint32_t rgb) const;
 
     // Grids up to this size get their nodes as reals for the call (at most
-    // 33^3 x 16 bytes); larger ones are read as bytes.
-    enum { MAX_REAL_GRID = 33 };
+    // 33^3 x 16 bytes), or with AVX2 the corners of each cell together (at
+    // most 32^3 x 32 bytes); larger ones are read as bytes.
+    enum { MAX_REAL_GRID = 33, MAX_BLOCK_GRID = 33 };
 
 private:
     // Per input level along one axis: the cell's first node along the axis
@@ -32,6 +34,8 @@ private:
         uint32_t offset;
         float fraction;
     };
+    // The corner blocks of the AVX2 kernel and its tables.
+    void BuildBlocks(uint32_t n, uint32_t channels, const uint8_t (*cellAt)[256]);
     // One of the six tetrahedra: the walk from corner A along axis p, then
     // q, then r, with the steps to corners B and C.
     struct Walk {
@@ -78,6 +82,9 @@ private:
     // infinities gives one).
     bool m_bNanFraction;
     uint8_t m_byOutput[3][256];
+    // The grid as the AVX2 kernel reads it (when m_pBlocks is set).
+    uint32_t* m_pBlocks;
+    GridTables m_Tables;
     // Runs of equal pixels cost one comparison: the last input and its output.
     uint32_t m_nCacheIn;
     uint32_t m_nCacheOut;

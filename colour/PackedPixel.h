@@ -20,6 +20,9 @@ inline unsigned PackedB(uint32_t p) { return p >> 16; }
 // Packs one row of an image in any format.
 void PackRow(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out);
 
+// The grey level (GreyLevel.h) of every packed pixel of a row.
+void GreyRow(const uint32_t* packed, uint8_t* grey, int cols);
+
 #ifdef QEL_COLOUR_SSE2
 // Reads interleaved pixels of three or four bytes four at a time, each
 // pixel's channels in its own 32-bit lane.

@@ -2,8 +2,8 @@
 
 #include "ColorError.h"
 #include "ErrorDiffusion.h"
-#include "GreyLevel.h"
 #include "NewArray.h"
+#include "PackedPixel.h"
 #include "ResinFilter.h"
 #include "TableCal.h"
 #include "ZbResize.h"
@@ -99,22 +99,27 @@ bool CResinCvt::Convert(const ImageRef& src, uint8_t* dst, int dstRows, int dstC
     // itself the work image, and it must not be left half converted.
     const bool greyTarget = dstFormat == COLOR_FMT_GRAY8;
     const size_t rows = (size_t)dstRows, cols = (size_t)dstCols;
-    size_t workBytes = 0, filterBytes = 0;
+    size_t workBytes = 0, filterBytes = 0, diffusionUnits = 0;
     if (!greyTarget && !MulSize(rows, cols, &workBytes))
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
     if (!MulSize(cols, (size_t)FilterRows(), &filterBytes))
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
-    const size_t diffusionUnits = m_bDiffusion ? 2 * (cols + 5) : 0;
+    if (m_bDiffusion && !DiffusionScratchUnits(cols, &diffusionUnits))
+        return Fail(ERROR_NOT_ENOUGH_MEMORY);
     const std::unique_ptr<uint8_t[]> workBuffer = NewArray<uint8_t>(workBytes);
     const std::unique_ptr<uint8_t[]> filterBuffer = NewArray<uint8_t>(filterBytes);
     const std::unique_ptr<int16_t[]> diffusionBuffer = NewArray<int16_t>(diffusionUnits);
-    if (!workBuffer || !filterBuffer || !diffusionBuffer)
+    // A colour source of the destination's size is packed a row at a time.
+    const bool sameSize = src.rows == dstRows && src.cols == dstCols;
+    const std::unique_ptr<uint32_t[]> packedRow =
+        NewArray<uint32_t>(sameSize && src.format != COLOR_FMT_GRAY8 ? cols : 0);
+    if (!workBuffer || !filterBuffer || !diffusionBuffer || !packedRow)
         return Fail(ERROR_NOT_ENOUGH_MEMORY);
 
     uint8_t* work = greyTarget ? dst : workBuffer.get();
     const int workStride = greyTarget ? dstStride : dstCols;
 
-    if (src.rows == dstRows && src.cols == dstCols) {
+    if (sameSize) {
         const PixelLayout in = DecodePixelFormat(src.format, (size_t)src.rows * (size_t)src.cols);
         for (int r = 0; r < dstRows; r++) {
             const uint8_t* s = src.data + (size_t)r * (size_t)src.stride;
@@ -124,8 +129,8 @@ bool CResinCvt::Convert(const ImageRef& src, uint8_t* dst, int dstRows, int dstC
                 std::memmove(w, s, cols);
                 continue;
             }
-            for (int c = 0; c < dstCols; c++, s += in.bytesPerPixel)
-                w[c] = GreyLevel(s[in.offR], s[in.offG], s[in.offB]);
+            PackRow(s, in, dstCols, packedRow.get());
+            GreyRow(packedRow.get(), w, dstCols);
         }
     } else {
         ZbResize resize;

@@ -1,5 +1,8 @@
 #include "ResinFilter.h"
 
+#include "Avx2Kernels.h"
+#include "SimdLevel.h"
+
 #include <cstring>
 
 namespace {
@@ -39,7 +42,12 @@ void ResinFilterA(uint8_t* image, int rows, int cols, int stride, uint8_t* scrat
         uint8_t* out = image + (size_t)r * (size_t)stride;
         in.Push(out, cols);
         const uint8_t *C = in.row[0], *U1 = in.row[1], *U2 = in.row[2];
-        for (int j = 1; j < cols - 1; j++) {
+        int j = 1;
+#ifdef QEL_COLOUR_AVX2
+        if (ActiveSimdLevel() == SIMD_AVX2)
+            j = ResinFilterARowAvx2(out, C, U1, U2, cols);
+#endif
+        for (; j < cols - 1; j++) {
             const int p = C[j];
             if (p == 0)
                 continue;

@@ -1,7 +1,9 @@
 #include "ZbSatue.h"
 
+#include "Avx2Kernels.h"
 #include "FloatToByte.h"
 #include "PackedPixel.h"
+#include "SimdLevel.h"
 
 #include <new>
 
@@ -33,7 +35,7 @@ inline unsigned Min3(unsigned a, unsigned b, unsigned c)
 
 } // namespace
 
-ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pSpreadMin(nullptr), m_pEnds(nullptr)
+ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pMaxMin(nullptr), m_pEnds(nullptr)
 {
     for (int d = 0; d < 256; d++)
         m_nSpread[d] = d * 255;
@@ -51,7 +53,7 @@ ZbSatue::ZbSatue() : m_dwError(0), m_cValue(0), m_pSpreadMin(nullptr), m_pEnds(n
 
 ZbSatue::~ZbSatue()
 {
-    delete[] m_pSpreadMin;
+    delete[] m_pMaxMin;
     delete[] m_pEnds;
 }
 
@@ -98,16 +100,16 @@ double ZbSatue::NewMax(int d, int o) const
 void ZbSatue::BuildMaxTable()
 {
     const size_t pairs = 256 * 257 / 2;
-    if (m_cValue != 0 && !m_pSpreadMin)
-        m_pSpreadMin = new (std::nothrow) double[2 * pairs];
+    if (m_cValue != 0 && !m_pMaxMin)
+        m_pMaxMin = new (std::nothrow) double[2 * pairs];
     if (m_cValue != 0 && !m_pEnds)
         m_pEnds = new (std::nothrow) uint16_t[pairs];
-    if (m_cValue == 0 || !m_pSpreadMin || !m_pEnds) {
+    if (m_cValue == 0 || !m_pMaxMin || !m_pEnds) {
         // The step is off (the tables are built again for the next value),
         // or the memory was not there.
-        delete[] m_pSpreadMin;
+        delete[] m_pMaxMin;
         delete[] m_pEnds;
-        m_pSpreadMin = nullptr;
+        m_pMaxMin = nullptr;
         m_pEnds = nullptr;
         return;
     }
@@ -116,8 +118,8 @@ void ZbSatue::BuildMaxTable()
             const int at = hi * (hi + 1) / 2 + lo, o = hi + lo;
             const double newMax = NewMax(hi - lo, o);
             const double newMin = o - newMax;
-            m_pSpreadMin[2 * at] = newMax - newMin;
-            m_pSpreadMin[2 * at + 1] = newMin;
+            m_pMaxMin[2 * at] = newMax;
+            m_pMaxMin[2 * at + 1] = newMin;
             m_pEnds[at] = (uint16_t)(DoubleToByte(newMax + 0.5) | DoubleToByte(newMin + 0.5) << 8);
         }
     }
@@ -133,11 +135,11 @@ uint32_t ZbSatue::Saturate(unsigned r, unsigned g, unsigned b) const
     const double share = (double)(int)(mid - lo) / (d ? d : 1);
     uint32_t newHi, newLo;
     double newMid;
-    if (m_pSpreadMin) {
+    if (m_pMaxMin) {
         const unsigned at = hi * (hi + 1) / 2 + lo;
         newHi = m_pEnds[at] & 0xFF;
         newLo = m_pEnds[at] >> 8;
-        newMid = share * m_pSpreadMin[2 * at] + m_pSpreadMin[2 * at + 1];
+        newMid = share * (m_pMaxMin[2 * at] - m_pMaxMin[2 * at + 1]) + m_pMaxMin[2 * at + 1];
     } else {
         const double newMax = NewMax(d, o);
         const double newMin = o - newMax;
@@ -154,7 +156,7 @@ uint32_t ZbSatue::Saturate(unsigned r, unsigned g, unsigned b) const
 inline __m128i ZbSatue::SaturateFour(__m128i r, __m128i g, __m128i b) const
 {
     const __m128i byteMask = _mm_set1_epi32(0xFF);
-    const double* spreadMin = m_pSpreadMin;
+    const double* maxMin = m_pMaxMin;
     const uint16_t* ends16 = m_pEnds;
     const __m128i gtRG = _mm_cmpgt_epi32(r, g), gtRB = _mm_cmpgt_epi32(r, b), gtGB = _mm_cmpgt_epi32(g, b);
     // Levels are below 2^15, so the 16-bit maximum, minimum and product serve.
@@ -172,11 +174,12 @@ inline __m128i ZbSatue::SaturateFour(__m128i r, __m128i g, __m128i b) const
     __m128i mids[2];
     for (int pair = 0; pair < 2; pair++) {
         auto lanes = [pair](__m128i v) { return _mm_cvtepi32_pd(pair ? _mm_srli_si128(v, 8) : v); };
-        const __m128d first = _mm_loadu_pd(spreadMin + 2 * at[2 * pair]);
-        const __m128d second = _mm_loadu_pd(spreadMin + 2 * at[2 * pair + 1]);
+        const __m128d first = _mm_loadu_pd(maxMin + 2 * at[2 * pair]);
+        const __m128d second = _mm_loadu_pd(maxMin + 2 * at[2 * pair + 1]);
         const __m128d part = _mm_div_pd(lanes(share), lanes(d));
+        const __m128d newMin = _mm_unpackhi_pd(first, second);
         const __m128d newMid =
-            _mm_add_pd(_mm_mul_pd(part, _mm_unpacklo_pd(first, second)), _mm_unpackhi_pd(first, second));
+            _mm_add_pd(_mm_mul_pd(part, _mm_sub_pd(_mm_unpacklo_pd(first, second), newMin)), newMin);
         mids[pair] = _mm_cvttpd_epi32(_mm_add_pd(newMid, _mm_set1_pd(0.5)));
     }
     // The truncations answer 0x80000000 where DoubleToByte answers 0; both
@@ -207,16 +210,32 @@ inline __m128i ZbSatue::SaturateFour(__m128i r, __m128i g, __m128i b) const
 void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const
 {
     int j = 0;
+#ifdef QEL_COLOUR_AVX2
+    if (m_pMaxMin && ActiveSimdLevel() == SIMD_AVX2) {
+        PackRow(row, layout, cols, out);
+        j = SaturatePackedAvx2(out, cols, m_pMaxMin);
+    } else
+#endif
+    {
+        j = SaturateRowBaseline(row, layout, cols, out);
+    }
+    for (; j < cols; j++)
+        out[j] = Saturate(PackedR(out[j]), PackedG(out[j]), PackedB(out[j]));
+}
+
+int ZbSatue::SaturateRowBaseline(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const
+{
+    int j = 0;
 #ifdef QEL_COLOUR_SSE2
     // Interleaved pixels go from the row to their saturated form in one step;
     // the others (and the rest of a row) are packed first.
-    if (m_pSpreadMin)
+    if (m_pMaxMin)
         j = FinishFours(row, layout, cols, out,
                         [this](__m128i r, __m128i g, __m128i b) { return SaturateFour(r, g, b); });
 #endif
     PackRow(row + (size_t)j * layout.bytesPerPixel, layout, cols - j, out + j);
 #ifdef QEL_COLOUR_SSE2
-    if (m_pSpreadMin) {
+    if (m_pMaxMin) {
         const __m128i byteMask = _mm_set1_epi32(0xFF);
         for (; j + 4 <= cols; j += 4) {
             const __m128i px = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out + j));
@@ -226,6 +245,5 @@ void ZbSatue::SaturateRow(const uint8_t* row, const PixelLayout& layout, int col
         }
     }
 #endif
-    for (; j < cols; j++)
-        out[j] = Saturate(PackedR(out[j]), PackedG(out[j]), PackedB(out[j]));
+    return j;
 }

@@ -32,6 +32,9 @@ private:
     // saturation (a grey of the same lightness).
     double NewMax(int d, int o) const;
     void BuildMaxTable();
+    // The row packed and saturated where the baseline vectors serve; returns
+    // how many pixels are done.
+    int SaturateRowBaseline(const uint8_t* row, const PixelLayout& layout, int cols, uint32_t* out) const;
 #if defined(__SSE2__) && !defined(QEL_COLOUR_SCALAR)
     // Four pixels, their channels in 32-bit lanes, saturated and packed.
     __m128i SaturateFour(__m128i r, __m128i g, __m128i b) const;
@@ -44,10 +47,10 @@ private:
     int8_t m_cValue;
     // For every (max, min) pair, min <= max, at max * (max + 1) / 2 + min,
     // worked out when the curve changes so that a pixel needs only its middle
-    // computed: the new spread and minimum as reals (two doubles an entry),
-    // and the new maximum and minimum as bytes (maximum in the low byte).
-    // Null until a curve other than 0 is built, or when the memory was not
-    // there (then every pixel computes its own).
-    double* m_pSpreadMin;
+    // computed: the new maximum and minimum as reals (two doubles an entry),
+    // and as bytes (maximum in the low byte). Null until a curve other than 0
+    // is built, or when the memory was not there (then every pixel computes
+    // its own).
+    double* m_pMaxMin;
     uint16_t* m_pEnds;
 };

@@ -1,9 +1,11 @@
 #include "ZbSharpen.h"
 
+#include "Avx2Kernels.h"
 #include "ColorError.h"
 #include "FloatToByte.h"
 #include "GreyLevel.h"
 #include "PackedPixel.h"
+#include "SimdLevel.h"
 
 #include <new>
 
@@ -86,6 +88,10 @@ bool CZbSharpen::Prepare(uint32_t width)
 void CZbSharpen::LuminanceRow(const uint32_t* packed, int16_t* target, uint32_t width)
 {
     uint32_t j = 0;
+#ifdef QEL_COLOUR_AVX2
+    if (ActiveSimdLevel() == SIMD_AVX2)
+        j = (uint32_t)LuminanceRowAvx2(packed, target, (int)width);
+#endif
 #ifdef QEL_COLOUR_SSE2
     // Eight pixels a step: (6G + 3R + B + 5) / 10, the division as the high
     // half of a product with 6554 (exact for numerators up to 2555).
@@ -134,6 +140,12 @@ void CZbSharpen::FilterRow(const uint32_t* packed, uint32_t* out, uint32_t width
 {
     const uint64_t* change = m_nChange + EDGE_LIMIT;
     uint32_t j = 0;
+#ifdef QEL_COLOUR_AVX2
+    // The changes worked out in the lanes rather than read from the table.
+    if (ActiveSimdLevel() == SIMD_AVX2)
+        j = (uint32_t)SharpenRowAvx2(packed, out, (int)width, prev, cur, next, m_fStrength * 0.0625f, m_sThreshold,
+                                     m_sMaxChange);
+#endif
 #ifdef QEL_COLOUR_SSE2
     // Eight pixels a step: the edge values in 16-bit lanes, then the changes
     // added to the pixels' bytes widened to 16 bits, and packed back with

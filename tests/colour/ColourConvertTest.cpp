@@ -650,4 +650,67 @@ TEST_F(ColourConvert, SettingsChangedBetweenCallsAreUsed)
     EXPECT_GT(135, planes.At(0, 0, 0));
 }
 
+#if defined(_WIN32) && defined(__i386__)
+// A 32-bit Windows program may call with the stack at any 4-byte alignment:
+// calls(arg) runs with the stack pointer moved off 16-byte alignment by
+// shift bytes (which the calls keep for the exports they call).
+extern "C" void CallOffAlignment(void (*calls)(void*), void* arg, unsigned shift);
+__asm__(".text\n"
+        ".globl _CallOffAlignment\n"
+        "_CallOffAlignment:\n"
+        "    push %ebp\n"
+        "    mov %esp, %ebp\n"
+        "    mov 8(%ebp), %eax\n"
+        "    mov 12(%ebp), %ecx\n"
+        "    and $-16, %esp\n"
+        "    sub 16(%ebp), %esp\n"
+        "    sub $12, %esp\n"
+        "    push %ecx\n"
+        "    call *%eax\n"
+        "    mov %ebp, %esp\n"
+        "    pop %ebp\n"
+        "    ret\n");
+
+struct StackRun {
+    CColorFlow* flow;
+    const std::vector<uint8_t>* image;
+    int rows, cols;
+    std::vector<uint8_t> planes, resin;
+    bool converted = false, resinConverted = false;
+};
+
+void ConvertBoth(void* arg)
+{
+    StackRun& run = *static_cast<StackRun*>(arg);
+    run.converted = ColorConvert_o(run.flow, run.image->data(), run.rows, run.cols, run.cols * 3, COLOR_FMT_BGR24,
+                                   run.planes.data(), run.rows, run.cols, run.cols, COLOR_FMT_PLANAR3);
+    run.resinConverted = ConvertRGB2Resin_o(run.flow, run.image->data(), run.rows, run.cols, run.cols * 3,
+                                            COLOR_FMT_BGR24, run.resin.data(), run.rows, run.cols, run.cols,
+                                            COLOR_FMT_GRAY8);
+}
+
+TEST_F(ColourConvert, AnyStackAlignmentOfTheCaller)
+{
+    std::mt19937 rng(4);
+    ASSERT_TRUE(LoadLut(RandomLut(rng, 17, 3, true, true, true)));
+    SetSaturated_o(m_pFlow, 40);
+    SetSharpen_o(m_pFlow, 200);
+    SetResinModelMediaMode_o(m_pFlow, 0, 1, 2, 0, 1);
+    const int rows = 23, cols = 77;
+    const std::vector<uint8_t> image = PhotoImage(rows, cols, cols * 3, COLOR_FMT_BGR24, 9);
+    StackRun aligned{m_pFlow, &image, rows, cols, std::vector<uint8_t>(rows * cols * 3),
+                     std::vector<uint8_t>(rows * cols)};
+    ConvertBoth(&aligned);
+    ASSERT_TRUE(aligned.converted && aligned.resinConverted);
+    for (unsigned shift : {4u, 8u, 12u}) {
+        StackRun off{m_pFlow, &image, rows, cols, std::vector<uint8_t>(rows * cols * 3),
+                     std::vector<uint8_t>(rows * cols)};
+        CallOffAlignment(ConvertBoth, &off, shift);
+        EXPECT_TRUE(off.converted && off.resinConverted) << shift;
+        EXPECT_EQ(aligned.planes, off.planes) << shift;
+        EXPECT_EQ(aligned.resin, off.resin) << shift;
+    }
+}
+#endif
+
 } // namespace

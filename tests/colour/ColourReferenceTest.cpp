@@ -136,6 +136,22 @@ TEST(ColourReference, RepeatedCallsOnOneFlowMatch)
     ReleaseZbColorFlow_o(&flow);
 }
 
+TEST(ColourReference, LargeGridsReadAsBytesMatch)
+{
+    // Grids above 33 points are read as bytes rather than as reals.
+    std::mt19937 rng(6565);
+    for (const uint8_t n : {65, 129}) {
+        for (const uint8_t channels : {3, 4}) {
+            Case c = RandomCase(rng, 40);
+            c.settings.lut = BuildLutBytes(RandomLut(rng, n, channels, true, true, true));
+            c.dstFormat = channels == 4 ? COLOR_FMT_PLANAR4 : COLOR_FMT_PLANAR3;
+            std::vector<uint8_t> engine, reference;
+            RunCase(c, &engine, &reference);
+            ASSERT_EQ(reference, engine) << "grid " << (int)n << " channels " << (int)channels;
+        }
+    }
+}
+
 TEST(ColourReference, WildLutRealsMatch)
 {
     // Curves and tables of any bit pattern (NaN, infinities, huge values):

@@ -416,4 +416,42 @@ TEST(ColourResinReference, RandomConversionsMatchByteForByte)
     }
 }
 
+TEST(ColourResinReference, WideImagesMatchByteForByte)
+{
+    // Widths around the engine's steps of 8 and 16 pixels and a whole card,
+    // through the diffusion and both filters.
+    struct Wide {
+        int cols;
+        uint32_t srcFormat, dstFormat;
+        int model, mediaMode;
+    };
+    const Wide cases[] = {
+        {17, COLOR_FMT_BGR24, COLOR_FMT_GRAY8, 1, 2},   {18, COLOR_FMT_RGB24, COLOR_FMT_GRAY8, 4, 2},
+        {33, COLOR_FMT_XRGB32, COLOR_FMT_PLANAR3, 1, 3}, {100, COLOR_FMT_BGRX32, COLOR_FMT_BGR24, 2, 2},
+        {648, COLOR_FMT_BGR24, COLOR_FMT_GRAY8, 1, 2},  {651, COLOR_FMT_GRAY8, COLOR_FMT_GRAY8, 1, 0},
+    };
+    const int rows = 9;
+    for (const Wide& w : cases) {
+        ReferenceResinSettings s;
+        s.fresh = false;
+        s.model = w.model;
+        s.mediaMode = w.mediaMode;
+        const int bpp = w.srcFormat == COLOR_FMT_GRAY8 ? 1 : (w.srcFormat & 0x80) ? 4 : 3;
+        const int dstBpp = w.dstFormat == COLOR_FMT_BGR24 ? 3 : 1;
+        const int dstStride = w.dstFormat == COLOR_FMT_PLANAR3 ? w.cols : w.cols * dstBpp;
+        const std::vector<uint8_t> src = PhotoImage(rows, w.cols, w.cols * bpp, w.srcFormat, (uint32_t)w.cols);
+        const size_t dstBytes = (size_t)rows * w.cols * (w.dstFormat == COLOR_FMT_GRAY8 ? 1 : 3);
+        std::vector<uint8_t> engine(dstBytes, kGuard), reference(dstBytes, kGuard);
+        CColorFlow* flow = CreatZbColorFlow_o();
+        ASSERT_NE(nullptr, flow);
+        SetResinModelMediaMode_o(flow, 0, w.model, w.mediaMode, 0, 1);
+        ASSERT_TRUE(ConvertRGB2Resin_o(flow, src.data(), rows, w.cols, w.cols * bpp, w.srcFormat, engine.data(), rows,
+                                       w.cols, dstStride, w.dstFormat));
+        ReleaseZbColorFlow_o(&flow);
+        ASSERT_TRUE(ReferenceConvertRGB2Resin(s, src.data(), rows, w.cols, w.cols * bpp, w.srcFormat, reference.data(),
+                                              rows, w.cols, dstStride, w.dstFormat));
+        ASSERT_EQ(reference, engine) << w.cols << " columns";
+    }
+}
+
 } // namespace

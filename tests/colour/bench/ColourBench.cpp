@@ -3,8 +3,8 @@
 //   the same through the direct path, the grid alone (against Little CMS),
 //   ConvertRGB2Resin_o, the literal reference implementation, and Little
 //   CMS 2 applying the same grid.
-// Before timing, the engine's planes are checked against the reference.
-#include "ColourTestSupport.h"
+// Before timing, the engine's output is checked against the reference.
+#include "CardBench.h"
 #include "PixelFormat.h"
 #include "QelColor.h"
 #include "ReferenceColor.h"
@@ -12,74 +12,18 @@
 #include <benchmark/benchmark.h>
 #include <lcms2.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-const int kRows = 1012, kCols = 648;
-
-struct Card {
-    std::vector<uint8_t> image = PhotoImage(kRows, kCols, kCols * 3, COLOR_FMT_BGR24, 2024);
-    std::vector<uint8_t> planes = std::vector<uint8_t>((size_t)kRows * kCols * 3);
-};
-
-// A printer-like 17-point grid: the complement of R, G, B with a random
-// bend, and curves and channel tables as LUT files carry them.
-LutSpec CardLut(bool grid)
-{
-    std::mt19937 rng(17);
-    LutSpec spec = grid ? ComplementGridLut(17, 3) : LutSpec();
-    for (auto& v : spec.gridData)
-        v = (uint8_t)std::min(255, std::max(0, (int)v + (int)(rng() % 13) - 6));
-    const LutSpec extra = RandomLut(rng, 0, 3, true, true, false);
-    spec.curves = spec.tables = true;
-    spec.curveData = extra.curveData;
-    spec.tableData = extra.tableData;
-    return spec;
-}
-
-ReferenceSettings Settings(const std::vector<uint8_t>& lut, bool steps)
-{
-    ReferenceSettings s;
-    s.lut = lut;
-    s.saturation = steps ? 20 : 0;
-    s.sharpenLevel = steps ? 128 : 0;
-    s.brightness[0] = 4;
-    s.brightness[2] = -4;
-    return s;
-}
-
-CColorFlow* MakeFlow(const ReferenceSettings& s)
-{
-    CColorFlow* flow = CreatZbColorFlow_o();
-    if (!flow || !ApplySettings(flow, s))
-        std::abort();
-    return flow;
-}
-
-void CheckAgainstReference(CColorFlow* flow, const ReferenceSettings& settings, Card& card)
-{
-    std::vector<uint8_t> reference(card.planes.size());
-    if (!ColorConvert_o(flow, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24, card.planes.data(), kRows,
-                        kCols, kCols, COLOR_FMT_PLANAR3) ||
-        !ReferenceColorConvert(settings, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24,
-                               reference.data(), kRows, kCols, kCols, COLOR_FMT_PLANAR3) ||
-        reference != card.planes) {
-        std::fprintf(stderr, "the engine's planes differ from the reference\n");
-        std::abort();
-    }
-}
-
-void ConvertCard(benchmark::State& state, bool grid, bool steps)
+void TimeCard(benchmark::State& state, bool grid, bool steps)
 {
     Card card;
-    const ReferenceSettings settings = Settings(BuildLutBytes(CardLut(grid)), steps);
-    CColorFlow* flow = MakeFlow(settings);
-    CheckAgainstReference(flow, settings, card);
+    const ReferenceSettings settings = CardSettings(BuildLutBytes(CardLut(grid)), steps);
+    CColorFlow* flow = MakeCardFlow(settings);
+    CheckCardAgainstReference(flow, settings, card);
     for (auto _ : state) {
-        ColorConvert_o(flow, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24, card.planes.data(), kRows,
-                       kCols, kCols, COLOR_FMT_PLANAR3);
+        ConvertCard(flow, card);
         benchmark::DoNotOptimize(card.planes.data());
     }
     ReleaseZbColorFlow_o(&flow);
@@ -87,28 +31,27 @@ void ConvertCard(benchmark::State& state, bool grid, bool steps)
 
 void BM_ColorConvert_Grid17_SaturationSharpen(benchmark::State& state)
 {
-    ConvertCard(state, true, true);
+    TimeCard(state, true, true);
 }
 
 void BM_ColorConvert_Direct_SaturationSharpen(benchmark::State& state)
 {
-    ConvertCard(state, false, true);
+    TimeCard(state, false, true);
 }
 
 void BM_ColorConvert_Grid17(benchmark::State& state)
 {
-    ConvertCard(state, true, false);
+    TimeCard(state, true, false);
 }
 
 void BM_ConvertRGB2Resin(benchmark::State& state)
 {
     Card card;
     CColorFlow* flow = CreatZbColorFlow_o();
-    // Diffusion media with filter A: the longest road through the resin steps.
-    SetResinModelMediaMode_o(flow, 0, 1, 2, 0, 1);
+    SetCardResin(flow);
+    CheckResinAgainstReference(flow, card);
     for (auto _ : state) {
-        ConvertRGB2Resin_o(flow, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24, card.planes.data(), kRows,
-                           kCols, kCols, COLOR_FMT_GRAY8);
+        ConvertCardResin(flow, card);
         benchmark::DoNotOptimize(card.planes.data());
     }
     ReleaseZbColorFlow_o(&flow);
@@ -117,10 +60,10 @@ void BM_ConvertRGB2Resin(benchmark::State& state)
 void BM_Reference_Grid17_SaturationSharpen(benchmark::State& state)
 {
     Card card;
-    const ReferenceSettings settings = Settings(BuildLutBytes(CardLut(true)), true);
+    const ReferenceSettings settings = CardSettings(BuildLutBytes(CardLut(true)), true);
     for (auto _ : state) {
-        ReferenceColorConvert(settings, card.image.data(), kRows, kCols, kCols * 3, COLOR_FMT_BGR24,
-                              card.planes.data(), kRows, kCols, kCols, COLOR_FMT_PLANAR3);
+        ReferenceColorConvert(settings, card.image.data(), kCardRows, kCardCols, kCardCols * 3, COLOR_FMT_BGR24,
+                              card.planes.data(), kCardRows, kCardCols, kCardCols, COLOR_FMT_PLANAR3);
         benchmark::DoNotOptimize(card.planes.data());
     }
 }
@@ -153,7 +96,7 @@ void BM_LittleCMS_Grid17(benchmark::State& state)
     if (!transform)
         std::abort();
     for (auto _ : state) {
-        cmsDoTransform(transform, card.image.data(), card.planes.data(), kRows * kCols);
+        cmsDoTransform(transform, card.image.data(), card.planes.data(), kCardRows * kCardCols);
         benchmark::DoNotOptimize(card.planes.data());
     }
     cmsDeleteTransform(transform);
@@ -170,4 +113,12 @@ BENCHMARK(BM_ColorConvert_Grid17)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertRGB2Resin)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Reference_Grid17_SaturationSharpen)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LittleCMS_Grid17)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::AddCustomContext("processor", ProcessorName());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

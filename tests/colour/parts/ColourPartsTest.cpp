@@ -13,6 +13,7 @@
 #include "PixelFormat.h"
 #include "ResinCvt.h"
 #include "ResinFilter.h"
+#include "SimdLevel.h"
 #include "ZbFileIO.h"
 #include "ZbSatue.h"
 #include "ZbSharpen.h"
@@ -521,6 +522,22 @@ TEST_F(ColourFileStream, ReadsSizesSeeksAndTells)
 TEST_F(ColourFileStream, MissingFileDoesNotOpen)
 {
     EXPECT_EQ(nullptr, OpenFileForReading((m_Path.u16string() + u"-none").c_str()));
+}
+
+// ---- the instruction set ----
+
+TEST(ColourSimdLevel, TheLimitHoldsAndTheProcessorDecidesBelowIt)
+{
+    const SimdLevel active = ActiveSimdLevel();
+    LimitSimdLevel(SIMD_BASELINE);
+    EXPECT_EQ(SIMD_BASELINE, ActiveSimdLevel());
+    LimitSimdLevel(SIMD_AVX2);
+#if defined(QEL_COLOUR_SCALAR)
+    EXPECT_EQ(SIMD_BASELINE, ActiveSimdLevel());
+#else
+    EXPECT_EQ(__builtin_cpu_supports("avx2") ? SIMD_AVX2 : SIMD_BASELINE, ActiveSimdLevel());
+#endif
+    LimitSimdLevel(active);
 }
 
 } // namespace
