@@ -1,5 +1,6 @@
 // The print-position values L, T and S as the dialog keeps them: their
-// range, the integer text of the value edits and the coupling of T to L.
+// range, the integer text of the value edits (DialogInteger.h) and the
+// coupling of T to L.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,6 @@
 // A named print area as the user's registry stores it: a REG_BINARY value
-// of exactly 360 bytes, little-endian.
+// of exactly 360 bytes, little-endian; the built-in "Full Card" entry; the
+// conversions between dots and the two display units.
 #pragma once
 
 #include <windows.h>
@@ -38,3 +39,25 @@ static_assert(offsetof(PrintAreaRecord, szName) == 8 && offsetof(PrintAreaRecord
                   offsetof(PrintAreaRecord, dwInsideColor) == 160 && offsetof(PrintAreaRecord, dwRectCount) == 164 &&
                   offsetof(PrintAreaRecord, rcAreas) == 168 && offsetof(PrintAreaRecord, reserved328) == 328,
               "PrintAreaRecord layout");
+
+// The built-in area: no rectangles, never stored as a value of its own.
+extern const WCHAR FULL_CARD_NAME[];
+BOOL IsFullCardName(LPCWSTR name);
+
+// The card in dots for an orientation: the paper table's card, portrait
+// when orientation is 1, else turned.
+void GetCardSize(BYTE orientation, DWORD* width, DWORD* height);
+
+// Dots to the display unit and back, rounded half up; a unit other than
+// tenths of a millimetre or hundredths of an inch is dots.
+int DotsToUnit(LONG dots, BYTE unit);
+LONG UnitToDots(int value, BYTE unit);
+
+// The "Full Card" entry of a panel under an orientation.
+void SetFullCardRecord(PrintAreaRecord* record, BYTE panel, BYTE orientation);
+
+// Takes a stored value read into a scratch buffer: exactly one record of
+// REG_BINARY (or untyped REG_NONE) data with at most PRINT_AREA_RECT_MAX
+// rectangles and a card size. The record is copied to out (may be NULL) with
+// its name terminated; FALSE leaves out as it was.
+BOOL TakeStoredPrintArea(DWORD type, const BYTE* data, DWORD size, PrintAreaRecord* out);

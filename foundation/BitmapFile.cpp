@@ -122,27 +122,38 @@ done:
     return result;
 }
 
+DWORD SwapBitmapRows(BitmapImage* image, BYTE* scratchRow)
+{
+    if (!image || !image->pBits || image->dwStride == 0 || image->lHeight < 0 || !scratchRow) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return ERROR_INVALID_PARAMETER;
+    }
+    DWORD rows = DWORD(image->lHeight), stride = image->dwStride;
+    for (DWORD i = 0; i < rows / 2; ++i) {
+        BYTE* top = image->pBits + SIZE_T(i) * stride;
+        BYTE* bottom = image->pBits + SIZE_T(rows - 1 - i) * stride;
+        memcpy(scratchRow, top, stride);
+        memcpy(top, bottom, stride);
+        memcpy(bottom, scratchRow, stride);
+    }
+    return ERROR_SUCCESS;
+}
+
 DWORD FlipBitmapRows(BitmapImage* image)
 {
     if (!image || !image->pBits || image->dwStride == 0 || image->lHeight < 0) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return ERROR_INVALID_PARAMETER;
     }
-    DWORD rows = DWORD(image->lHeight), stride = image->dwStride;
-    if (rows < 2)
+    if (image->lHeight < 2)
         return ERROR_SUCCESS;
-    BYTE* scratch = static_cast<BYTE*>(VirtualAlloc(nullptr, stride, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    BYTE* scratch =
+        static_cast<BYTE*>(VirtualAlloc(nullptr, image->dwStride, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
     if (!scratch) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return ERROR_NOT_ENOUGH_MEMORY;
     }
-    for (DWORD i = 0; i < rows / 2; ++i) {
-        BYTE* top = image->pBits + SIZE_T(i) * stride;
-        BYTE* bottom = image->pBits + SIZE_T(rows - 1 - i) * stride;
-        memcpy(scratch, top, stride);
-        memcpy(top, bottom, stride);
-        memcpy(bottom, scratch, stride);
-    }
+    SwapBitmapRows(image, scratch);
     VirtualFree(scratch, 0, MEM_RELEASE);
     return ERROR_SUCCESS;
 }

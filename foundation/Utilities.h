@@ -103,6 +103,8 @@ DWORD BrowseFileName(BOOL open, LPCWSTR title, LPCWSTR defaultExtension, LPCWSTR
 DWORD ReadBitmapFile(LPCWSTR path, BitmapImage* image);
 // Turns the picture upside down in place. Gives 0 or an error code.
 DWORD FlipBitmapRows(BitmapImage* image);
+// The same through the caller's scratch row of dwStride bytes.
+DWORD SwapBitmapRows(BitmapImage* image, BYTE* scratchRow);
 // Reads a whole file. buffer NULL: only the size. *buffer NULL: a zeroed
 // buffer of size + 10 bytes is allocated with new[] (the caller frees it
 // with delete[]). Otherwise *buffer is the caller's buffer and *sizeOut its
