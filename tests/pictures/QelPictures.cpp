@@ -23,6 +23,7 @@
 #include "PrinterEmulator.h"
 #include "InstalledPrinter.h"
 #include "PageTemplates.h"
+#include "PrintAreaResource.h"
 #include "PrintOptionResource.h"
 #include "ProgramRun.h"
 #include "SheetHost.h"
@@ -283,6 +284,8 @@ void LookAtSheet(Run& run, LPCWSTR model)
         Look(run, tag + "-" + PageName(id), page, nullptr, host.Sheet());
         if (id == IDD_PRINT_OPTION && tag == "T42")
             LookAtDialogOf(run, "AdvancedCard", host, page, IDC_ADVANCED_CARD);
+        if (id == IDD_PRINT_AREA && tag == "T42")
+            LookAtDialogOf(run, "SavePrintArea", host, page, IDC_AREA_SAVE_AS);
     }
     host.PressCancel();
 }
