@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64 mingw-w64-tools
           wine wine64 wine32:i386 googletest libbenchmark-dev liblcms2-dev
-          xvfb x11-utils imagemagick fonts-wine fonts-wqy-microhei)
+          xvfb x11-utils imagemagick fonts-wine fonts-dejavu-core fonts-wqy-microhei)
 sudo_cmd=""
 [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
 # The x86 tests run under Debian's 32-bit Wine, which needs the i386 architecture.
