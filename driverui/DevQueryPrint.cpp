@@ -4,6 +4,7 @@
 
 #include "DriverUi.h"
 #include "Platform.h"
+#include "TextCopy.h"
 
 #include <cwchar>
 #include <new>
@@ -21,11 +22,8 @@ void WriteErrorText(PDEVQUERYPRINT_INFO info, DWORD code)
     GetSystemErrorText(code, text, ERROR_TEXT_ROOM);
     const size_t length = wcslen(text);
     info->cchNeeded = static_cast<DWORD>(length + 1);
-    if (info->pszErrorStr && info->cchErrorStr > 0) {
-        size_t n = length < info->cchErrorStr ? length : info->cchErrorStr - 1;
-        wmemcpy(info->pszErrorStr, text, n);
-        info->pszErrorStr[n] = L'\0';
-    }
+    if (info->pszErrorStr && info->cchErrorStr > 0)
+        CopyTextCut(info->pszErrorStr, info->cchErrorStr, text);
 }
 
 } // namespace

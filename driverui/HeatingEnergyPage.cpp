@@ -99,24 +99,8 @@ void SetUp(HWND page, UiData* ui)
 
 void OnTrackbarMoved(HWND page, UiData*, HWND bar)
 {
-    int index = SettingOfBar(IDS, GetDlgCtrlID(bar));
-    if (index < 0)
-        return;
-    {
-        CQuietPage quiet(page);
-        WriteEditNumber(SettingEdit(page, IDS, index), ENERGY_RANGE, GetTrackbarPosition(bar));
-    }
-    MarkSheetChanged(page);
-}
-
-void OnEditChanged(HWND page, UiData* ui, int index)
-{
-    HWND edit = SettingEdit(page, IDS, index);
-    int typed = ReadEditNumber(edit, ENERGY_RANGE);
-    int value = ClampToRange(ENERGY_RANGE, typed);
-    SetTrackbarPosition(SettingBar(page, IDS, index), value);
-    if (value != typed)
-        CorrectEntry(page, edit, ENERGY_RANGE, value, ui->Translater, SECTION);
+    if (ShowBarInEdit(page, IDS, bar, RangeOf) >= 0)
+        MarkSheetChanged(page);
 }
 
 void Reset(HWND page)
@@ -146,9 +130,11 @@ void OnCommand(HWND page, UiData* ui, WORD id, WORD code)
         Reset(page);
         return;
     }
-    int index = SettingOfEdit(IDS, id);
-    if (code == EN_CHANGE && index >= 0 && !IsPageQuiet(page))
-        OnEditChanged(page, ui, index);
+    // Until apply, an entry only moves its trackbar.
+    int index = SettingChangedByUser(page, IDS, id, code);
+    if (index >= 0)
+        FollowEntry(page, IDS, index, ENERGY_RANGE, ReadEditNumber(SettingEdit(page, IDS, index), ENERGY_RANGE),
+                    ui->Translater, SECTION);
 }
 
 // The trackbars hold the values until apply stores them.

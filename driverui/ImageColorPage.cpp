@@ -76,30 +76,20 @@ void SetUp(HWND page, UiData* ui)
 
 void OnTrackbarMoved(HWND page, UiData* ui, HWND bar)
 {
-    int index = SettingOfBar(IDS, GetDlgCtrlID(bar));
+    int index = ShowBarInEdit(page, IDS, bar, RangeOf);
     if (index < 0)
         return;
-    const ColorSetting& setting = SETTINGS[index];
-    int value = GetTrackbarPosition(bar);
-    {
-        CQuietPage quiet(page);
-        WriteEditNumber(SettingEdit(page, IDS, index), setting.range, value);
-    }
-    ui->DevMode.dmPrivate.*setting.pField = static_cast<SHORT>(value);
+    ui->DevMode.dmPrivate.*SETTINGS[index].pField = static_cast<SHORT>(GetTrackbarPosition(bar));
     MarkSheetChanged(page);
 }
 
 void OnEditChanged(HWND page, UiData* ui, int index)
 {
     const ColorSetting& setting = SETTINGS[index];
-    HWND edit = SettingEdit(page, IDS, index);
-    int typed = ReadEditNumber(edit, setting.range);
-    int value = ClampToRange(setting.range, typed);
-    ui->DevMode.dmPrivate.*setting.pField = static_cast<SHORT>(value);
+    int typed = ReadEditNumber(SettingEdit(page, IDS, index), setting.range);
+    ui->DevMode.dmPrivate.*setting.pField = static_cast<SHORT>(ClampToRange(setting.range, typed));
     MarkSheetChanged(page);
-    SetTrackbarPosition(SettingBar(page, IDS, index), value);
-    if (value != typed)
-        CorrectEntry(page, edit, setting.range, value, ui->Translater, SECTION);
+    FollowEntry(page, IDS, index, setting.range, typed, ui->Translater, SECTION);
 }
 
 void OnCommand(HWND page, UiData* ui, WORD id, WORD code)
@@ -113,8 +103,8 @@ void OnCommand(HWND page, UiData* ui, WORD id, WORD code)
         MarkSheetChanged(page);
         return;
     }
-    int index = SettingOfEdit(IDS, id);
-    if (code == EN_CHANGE && index >= 0 && !IsPageQuiet(page))
+    int index = SettingChangedByUser(page, IDS, id, code);
+    if (index >= 0)
         OnEditChanged(page, ui, index);
 }
 

@@ -22,6 +22,11 @@ void MarkSheetChanged(HWND page)
     PropSheet_Changed(GetParent(page), page);
 }
 
+BOOL IsApplyNotification(UINT message, LPARAM lParam)
+{
+    return message == WM_NOTIFY && lParam && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY;
+}
+
 void ReportPageResult(const UiData* ui, WORD templateId)
 {
     int row = ui ? GetPageRow(ui, templateId) : -1;

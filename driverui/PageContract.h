@@ -14,6 +14,8 @@ UiData* TakePageUiData(HWND page, LPARAM initParam);
 UiData* GetPageUiData(HWND page);
 // PSM_CHANGED to the sheet.
 void MarkSheetChanged(HWND page);
+// TRUE for the sheet's PSN_APPLY; a WM_NOTIFY without its header is none.
+BOOL IsApplyNotification(UINT message, LPARAM lParam);
 // pfnComPropSheet(hComPropSheet, CPSFUNC_SET_RESULT, own entry, CPSUI_OK),
 // the own entry being the row of the page's template in the table in use;
 // nothing without a host or when the table lacks the template.

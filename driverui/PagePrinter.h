@@ -1,8 +1,7 @@
 // CPagePrinter: one printer action of a page or dialog. It opens a link by
 // the printer's name, puts a command object on it, and releases both, the
 // link first, when the action ends, so that a page shows nothing while it
-// holds the printer. The command object's header stays out of the pages,
-// whose DEVMODE names the ribbon types too.
+// holds the printer.
 #pragma once
 
 #include <windows.h>

@@ -27,7 +27,7 @@ INT_PTR RunPageProc(const PageHandlers& handlers, HWND page, UINT message, WPARA
         handlers.pfnCommand(page, ui, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lParam)->code != PSN_APPLY)
+        if (!IsApplyNotification(message, lParam))
             return FALSE;
         if (handlers.pfnApply)
             handlers.pfnApply(page, ui);

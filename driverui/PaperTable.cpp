@@ -4,7 +4,5 @@
 const PaperTableRow PaperTable[] = {
     {600, 549, 857, 0, 648, 1012, L"CR-80", L"CR-80"},
 };
-const DWORD PAPER_TABLE_ROWS = ARRAYSIZE(PaperTable);
 
 const LPCWSTR BinNames[] = {L"Auto Feed", L"Manual Feed"};
-const DWORD BIN_NAME_COUNT = ARRAYSIZE(BinNames);

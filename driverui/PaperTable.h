@@ -20,10 +20,8 @@ struct PaperTableRow {
 
 // One row today; every lookup stops after the first row.
 extern const PaperTableRow PaperTable[];
-extern const DWORD PAPER_TABLE_ROWS;
 
 // The bins by name, and the one bin the driver reports (DMBIN_AUTO, named
 // by the first entry).
 extern const LPCWSTR BinNames[];
-extern const DWORD BIN_NAME_COUNT;
 const WORD REPORTED_BIN = DMBIN_AUTO;

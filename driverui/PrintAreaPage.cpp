@@ -9,9 +9,8 @@
 #include "PrintAreaResource.h"
 #include "PrintAreaStore.h"
 #include "PrintAreaView.h"
+#include "RibbonTable.h"
 #include "TextCopy.h"
-
-#include <prsht.h>
 
 #include <cwchar>
 
@@ -33,7 +32,7 @@ BYTE PanelForRibbon(const UiData* ui, BYTE ribbon)
 {
     if (ui->bRewrite && ribbon == RIBBON_NONE_REWRITE)
         return AREA_PANEL_REWRITE;
-    if (ribbon == RIBBON_K || ribbon == RIBBON_KO)
+    if (IsBlackRibbon(ribbon))
         return AREA_PANEL_K;
     return AREA_PANEL_YMCO;
 }
@@ -356,7 +355,7 @@ INT_PTR CALLBACK DlgPrintAreaProc(HWND page, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_NOTIFY:
         ui = GetPageUiData(page);
-        if (ui && ui->pCurPrintArea && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY)
+        if (ui && ui->pCurPrintArea && IsApplyNotification(message, lParam))
             ApplyPage(page, ui);
         return FALSE;
     case WM_PAINT:

@@ -6,8 +6,6 @@
 #include "PrintOptionPage.h"
 
 #include <commctrl.h>
-#include <prsht.h>
-
 #include <climits>
 
 #include "AdvancedCardDialog.h"
@@ -17,27 +15,11 @@
 #include "PagePrinter.h"
 #include "Platform.h"
 #include "PrintOptionResource.h"
+#include "RibbonTable.h"
 
 namespace {
 
 const LPCWSTR kSection = L"Print Option";
-
-struct RibbonRow {
-    BYTE id;
-    LPCWSTR name;
-};
-// The printer reports "1/2 YMCKO" as "YMCKO-F"; the ids are those it reports.
-const RibbonRow kRibbonTable[] = {
-    {RIBBON_YMCKO, L"YMCKO"},
-    {RIBBON_K, L"K"},
-    {RIBBON_HALF_YMCKO, L"1/2 YMCKO"},
-    {RIBBON_YMCKOK, L"YMCKOK"},
-    {RIBBON_KO, L"KO"},
-    {RIBBON_NONE_REWRITE, L"None (Rewrite card)"},
-};
-// Rows of the table without and with the rewrite row.
-const int RIBBON_ROWS = 5;
-const int REWRITE_RIBBON_ROWS = 6;
 
 const LPCWSTR kPanels[] = {L"YMCKO", L"YMCO", L"K", nullptr};
 const LPCWSTR kKModes[] = {L"Black/White", L"Resin Dither", nullptr};
@@ -109,25 +91,6 @@ int RibbonRows(const UiData* ui)
     return ui->bRewrite ? REWRITE_RIBBON_ROWS : RIBBON_ROWS;
 }
 
-// The row of a ribbon id among the first rows of the table, or -1.
-int FindRibbonRow(BYTE id, int rows)
-{
-    for (int row = 0; row < rows; ++row)
-        if (kRibbonTable[row].id == id)
-            return row;
-    return -1;
-}
-
-BOOL IsColourRibbon(BYTE id)
-{
-    return id == RIBBON_YMCKO || id == RIBBON_HALF_YMCKO || id == RIBBON_YMCKOK;
-}
-
-BOOL IsBlackRibbon(BYTE id)
-{
-    return id == RIBBON_K || id == RIBBON_KO;
-}
-
 void SelectEntry(HWND page, int controlId, int index)
 {
     SendDlgItemMessageW(page, controlId, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
@@ -180,7 +143,7 @@ void InitRibbonList(HWND page, UiData* ui)
     SendMessageW(list, CB_RESETCONTENT, 0, 0);
     const int rows = RibbonRows(ui);
     for (int row = 0; row < rows; ++row) {
-        SendMessageW(list, CB_INSERTSTRING, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(kRibbonTable[row].name));
+        SendMessageW(list, CB_INSERTSTRING, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(RibbonTable[row].name));
         SendMessageW(list, CB_SETITEMDATA, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
     }
     if (ui->bRewrite) {
@@ -272,7 +235,7 @@ void OnRibbonChange(HWND page, UiData* ui)
         return;
     if (row >= RibbonRows(ui))
         row = 0;
-    const BYTE id = kRibbonTable[row].id;
+    const BYTE id = RibbonTable[row].id;
     if (id == priv.byRibbon)
         return;
     priv.byRibbon = id;
@@ -536,7 +499,7 @@ void DetectRibbon(HWND page)
     UiData* ui = GetPageUiData(page);
     if (!ui || ui->bRewrite)
         return;
-    BYTE type = RIBBON_NONE_REWRITE;
+    BYTE type = RIBBON_UNKNOWN;
     int remain = 0;
     {
         CPagePrinter printer;
@@ -568,7 +531,7 @@ INT_PTR CALLBACK DlgPrintOptionProc(HWND page, UINT message, WPARAM wParam, LPAR
             PrintOptionOnCommand(page, ui, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     }
-    if (message == WM_NOTIFY && ui && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY)
+    if (ui && IsApplyNotification(message, lParam))
         ReportPageResult(ui, IDD_PRINT_OPTION);
     return FALSE;
 }

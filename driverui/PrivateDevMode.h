@@ -7,6 +7,8 @@
 
 #include <cstddef>
 
+#include "RibbonType.h"
+
 // Sizes and versions of the record.
 const WORD DEVMODE_SPEC_VERSION = 0x0401;
 const WORD DEVMODE_DRIVER_VERSION = 0x0500;
@@ -15,16 +17,10 @@ const WORD DEVMODE_PRIVATE_SIZE = 1024;
 const DWORD DEVMODE_TOTAL_SIZE = DEVMODE_PUBLIC_SIZE + DEVMODE_PRIVATE_SIZE;
 const WORD PRIVATE_DEVMODE_VERSION = 1;
 
-// byRibbon.
-enum : BYTE {
-    RIBBON_YMCKO = 0,
-    RIBBON_K = 1,
-    RIBBON_HALF_YMCKO = 2,
-    RIBBON_YMCKOK = 3,
-    RIBBON_KO = 4,
-    RIBBON_LAST = RIBBON_KO,
-    RIBBON_NONE_REWRITE = 255,
-};
+// byRibbon: the printer's ribbon types (RibbonType.h); a rewrite model's job
+// names no ribbon.
+const BYTE RIBBON_LAST = RIBBON_KO;
+const BYTE RIBBON_NONE_REWRITE = RIBBON_UNKNOWN;
 
 // Side bits of bySides, byPrintColor and byRotate180.
 const BYTE SIDE_FRONT = 0x01;

@@ -4,7 +4,6 @@
 // programs from the driver directory.
 #include "ToolPage.h"
 
-#include <prsht.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "PageControls.h"
 #include "PagePrinter.h"
 #include "Platform.h"
+#include "RibbonTable.h"
 #include "TextCopy.h"
 #include "ToolResource.h"
 
@@ -29,10 +29,6 @@ const LPCWSTR kLanguages[] = {
     L"\u7e41\u9ad4\u4e2d\u6587 (Traditional Chinese)",
 };
 const WORD LANGUAGE_ENTRIES = sizeof(kLanguages) / sizeof(kLanguages[0]);
-
-// Indexed by the ribbon type the printer reports.
-const LPCWSTR kRibbonNames[] = {L"YMCKO", L"K", L"1/2 YMCKO", L"YMCKOK", L"KO"};
-const BYTE RIBBON_NAMES = sizeof(kRibbonNames) / sizeof(kRibbonNames[0]);
 
 // The driver's own INF file and where its version stands.
 const LPCWSTR kDriverSection = L"Vornex_Tseries";
@@ -189,7 +185,7 @@ void ShowPrinterInformation(HWND page)
         return;
     char item[PRINTER_TEXT_ROOM] = "", firmware[PRINTER_TEXT_ROOM] = "", serial[PRINTER_TEXT_ROOM] = "";
     char region[PRINTER_TEXT_ROOM] = "";
-    BYTE type = RIBBON_NAMES;
+    BYTE type = RIBBON_UNKNOWN;
     int remain = 0, origin = 0;
     {
         CPagePrinter printer;
@@ -212,7 +208,8 @@ void ShowPrinterInformation(HWND page)
     }
     WCHAR count[16];
     swprintf(count, 16, L"%d", remain);
-    SetDlgItemTextW(page, IDC_RIBBON_TYPE, type < RIBBON_NAMES ? kRibbonNames[type] : L"");
+    const int row = FindRibbonRow(type, RIBBON_ROWS);
+    SetDlgItemTextW(page, IDC_RIBBON_TYPE, row >= 0 ? RibbonTable[row].name : L"");
     SetDlgItemTextW(page, IDC_REMAIN_COUNT, count);
     SetPrinterText(page, IDC_REGION_CODE, region);
 }
@@ -231,7 +228,7 @@ INT_PTR CALLBACK DlgToolProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
             ToolOnCommand(page, ui, LOWORD(wParam));
         return TRUE;
     }
-    if (message == WM_NOTIFY && ui && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_APPLY) {
+    if (ui && IsApplyNotification(message, lParam)) {
         int selection = GetComboSelection(page, IDC_LANGUAGE);
         if (selection >= 0)
             ui->DevMode.dmPrivate.wLanguage = static_cast<WORD>(selection);

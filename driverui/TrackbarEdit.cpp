@@ -126,6 +126,30 @@ void SetTrackbarPosition(HWND trackbar, int position)
     SendMessageW(trackbar, TBM_SETPOS, TRUE, position);
 }
 
+int ShowBarInEdit(HWND page, const SettingIds& ids, HWND bar, const NumberRange& (*rangeOf)(int index))
+{
+    int index = SettingOfBar(ids, GetDlgCtrlID(bar));
+    if (index >= 0) {
+        CQuietPage quiet(page);
+        WriteEditNumber(SettingEdit(page, ids, index), rangeOf(index), GetTrackbarPosition(bar));
+    }
+    return index;
+}
+
+int SettingChangedByUser(HWND page, const SettingIds& ids, WORD id, WORD code)
+{
+    return code == EN_CHANGE && !IsPageQuiet(page) ? SettingOfEdit(ids, id) : -1;
+}
+
+void FollowEntry(HWND page, const SettingIds& ids, int index, const NumberRange& range, int typed,
+                 CTranslater& translater, LPCWSTR section)
+{
+    int value = ClampToRange(range, typed);
+    SetTrackbarPosition(SettingBar(page, ids, index), value);
+    if (value != typed)
+        CorrectEntry(page, SettingEdit(page, ids, index), range, value, translater, section);
+}
+
 WNDPROC SubclassEdits(HWND page, const SettingIds& ids, WNDPROC proc)
 {
     WNDPROC previous = nullptr;

@@ -43,6 +43,19 @@ void SetUpTrackbar(HWND trackbar, const NumberRange& range, int position);
 int GetTrackbarPosition(HWND trackbar);
 void SetTrackbarPosition(HWND trackbar, int position);
 
+// WM_HSCROLL of a trackbar: its position is written into the setting's edit,
+// which the page's edit-changed path does not take for the user's. Gives
+// the setting, or -1 for a trackbar of no setting.
+int ShowBarInEdit(HWND page, const SettingIds& ids, HWND bar, const NumberRange& (*rangeOf)(int index));
+// The setting whose edit the user changed (EN_CHANGE of its edit, not
+// written by the page itself), or -1.
+int SettingChangedByUser(HWND page, const SettingIds& ids, WORD id, WORD code);
+// What follows a number typed into the setting's edit: the trackbar moves to
+// it, taken into the range, and an entry out of range is corrected
+// (CorrectEntry).
+void FollowEntry(HWND page, const SettingIds& ids, int index, const NumberRange& range, int typed,
+                 CTranslater& translater, LPCWSTR section);
+
 // Replaces the window procedure of the settings' edits by proc and gives the
 // one they had (all edits share the edit class's).
 WNDPROC SubclassEdits(HWND page, const SettingIds& ids, WNDPROC proc);

@@ -18,6 +18,7 @@
 // that contains "OK"; it carries no framing of its own.
 #pragma once
 
+#include "RibbonType.h"
 #include "UsbLink.h"
 
 // Result codes of the operations besides 0 and the link's Windows error codes.
@@ -50,15 +51,6 @@ const DWORD QEL_BULK_RESEND_LIMIT_MS = 30000;
 const DWORD QEL_POLL_MAX_ROUNDS = 240;
 const DWORD QEL_POLL_LIMIT_MS = 120000;
 
-// Ribbon types of GetRibbonInfo.
-enum : BYTE {
-    RIBBON_YMCKO = 0,
-    RIBBON_K = 1,
-    RIBBON_YMCKO_F = 2,
-    RIBBON_YMCKOK = 3,
-    RIBBON_KO = 4,
-    RIBBON_UNKNOWN = 255,
-};
 
 // Codes handed to the error callback.
 const DWORD QEL_NOTIFY_ERROR = 1000;     // the alert program shows its dialog

@@ -4,6 +4,7 @@
 // reports a printer that cannot be reached or stops answering.
 #include "PageSheet.h"
 #include "AdvancedCardResource.h"
+#include "DialogDriver.h"
 #include "Platform.h"
 #include "PrintOptionResource.h"
 
@@ -26,14 +27,14 @@ protected:
     // printer, notes what it shows and runs the script in it.
     void Run(LPCWSTR driver, const std::function<void(HWND)>& script, LPCWSTR printerName = nullptr)
     {
-        // One sheet at a time: the host double and the hook are the thread's.
+        // One sheet at a time: the host double and its hook are the thread's.
         sheet.reset();
         sheet.reset(new CPageSheet(driver, printerName ? printerName : printer.Name().c_str()));
         HWND page = sheet->Show(IDD_PRINT_OPTION);
         ASSERT_NE(nullptr, page);
         printer.TakeFrames();
         bool ran = false;
-        sheet->OnDialog([&](HWND dialog) {
+        CDialogDriver answer(CDialogDriver::Script([&](HWND dialog) {
             ran = true;
             hidden.clear();
             for (int id = IDC_ADV_FEED_GROUP; id <= IDC_ADV_APPLY; ++id)
@@ -49,7 +50,7 @@ protected:
             readFrames = printer.TakeFrames();
             if (script)
                 script(dialog);
-        });
+        }));
         sheet->Click(IDC_ADVANCED_CARD);
         applyFrames = printer.TakeFrames();
         ASSERT_TRUE(ran);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "SheetHost.h"
+
 namespace {
 
 thread_local CDialogDriver* t_driver = nullptr;
@@ -10,17 +12,6 @@ const int NAME_BOX = 4024;
 // The common file dialog's file name box (combo and edit forms).
 const int FILE_NAME_COMBO = 0x47C;
 const int FILE_NAME_EDIT = 0x480;
-// Ids of a message box's text: the platform's, and Wine's.
-const int BOX_TEXT_IDS[] = {0xFFFF, 100};
-
-bool IsMessageBox(HWND window)
-{
-    for (int id : BOX_TEXT_IDS)
-        if (GetDlgItem(window, id))
-            return true;
-    return false;
-}
-
 } // namespace
 
 CDialogDriver::CDialogDriver(Answer answer)
@@ -50,7 +41,7 @@ LRESULT CALLBACK CDialogDriver::Hook(int code, WPARAM wParam, LPARAM lParam)
     HWND window = reinterpret_cast<HWND>(wParam);
     WCHAR className[16] = L"";
     if (driver && code == HCBT_ACTIVATE && GetClassNameW(window, className, 16) && wcscmp(className, L"#32770") == 0 &&
-        !(GetWindowLongW(window, GWL_STYLE) & WS_CHILD) && !IsMessageBox(window) &&
+        !(GetWindowLongW(window, GWL_STYLE) & WS_CHILD) && !GetMessageBoxText(window) &&
         std::find(driver->m_seen.begin(), driver->m_seen.end(), window) == driver->m_seen.end()) {
         driver->m_seen.push_back(window);
         driver->m_pending.push_back(window);
@@ -88,6 +79,14 @@ CDialogDriver::Answer CDialogDriver::TypeNames(std::vector<std::wstring> names, 
 CDialogDriver::Answer CDialogDriver::Cancel()
 {
     return [](HWND dialog) { PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); };
+}
+
+CDialogDriver::Answer CDialogDriver::Script(Answer script)
+{
+    return [script](HWND dialog) {
+        script(dialog);
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    };
 }
 
 CDialogDriver::Answer CDialogDriver::ChooseFile(std::wstring path)

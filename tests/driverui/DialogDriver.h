@@ -1,9 +1,9 @@
 // CDialogDriver: answers the modal dialogs that this thread shows while it
 // lives (not message boxes, which the sheet host double answers, nor
-// windows open before it). A WH_CBT
-// hook notes each dialog as it is first activated, and the answer runs from
-// a thread timer once the dialog's own modal loop turns, so that it may send
-// the dialog messages and press its buttons.
+// windows open before it). A WH_CBT hook notes each dialog as it is first
+// activated, and the answer runs from a thread timer once the dialog's own
+// modal loop turns, so that it may send the dialog messages and press its
+// buttons.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,8 @@ public:
     // after each press whether the dialog is still shown.
     static Answer TypeNames(std::vector<std::wstring> names, std::vector<bool>* stillShown);
     static Answer Cancel();
+    // Runs script in the dialog, then cancels it unless the script ended it.
+    static Answer Script(Answer script);
     // The common file dialog: types the path and presses OK.
     static Answer ChooseFile(std::wstring path);
 

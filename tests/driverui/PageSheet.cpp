@@ -10,13 +10,12 @@
 
 namespace {
 
-thread_local CPageSheet* t_sheet = nullptr;
 const int TEXT_ROOM = 1024;
 
 } // namespace
 
 CPageSheet::CPageSheet(LPCWSTR driverName, LPCWSTR printerName)
-    : m_ui(new UiData()), m_template(0), m_page(nullptr), m_hook(nullptr), m_dialog(nullptr)
+    : m_ui(new UiData()), m_template(0), m_page(nullptr)
 {
     g_hModule = m_module.module;
     m_ui->hModule = m_module.module;
@@ -26,17 +25,11 @@ CPageSheet::CPageSheet(LPCWSTR driverName, LPCWSTR printerName)
     m_ui->bRewrite = IsRewriteDriver(driverName);
     SetDefaultDevMode(nullptr, &m_ui->DevMode.dmPublic, printerName);
     m_host.reset(new CSheetHost(Owner, reinterpret_cast<LPARAM>(this)));
-    t_sheet = this;
-    m_hook = SetWindowsHookExW(WH_CBT, DialogHook, nullptr, GetCurrentThreadId());
 }
 
 CPageSheet::~CPageSheet()
 {
     m_host.reset();
-    if (m_hook)
-        UnhookWindowsHookEx(m_hook);
-    if (t_sheet == this)
-        t_sheet = nullptr;
 }
 
 HWND CPageSheet::Show(WORD templateId)
@@ -115,36 +108,6 @@ void CPageSheet::Type(int id, LPCWSTR text)
 bool CPageSheet::Apply()
 {
     return m_host->Apply();
-}
-
-void CPageSheet::OnDialog(std::function<void(HWND)> script)
-{
-    m_script = std::move(script);
-}
-
-LRESULT CALLBACK CPageSheet::DialogHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    CPageSheet* sheet = t_sheet;
-    HWND window = reinterpret_cast<HWND>(wParam);
-    // The page's dialogs are owned by the sheet; message boxes are the host's.
-    if (sheet && code == HCBT_ACTIVATE && sheet->m_script && sheet->m_host->Sheet() &&
-        GetWindow(window, GW_OWNER) == sheet->m_host->Sheet()) {
-        sheet->m_dialog = window;
-        SetTimer(nullptr, 0, 0, RunScript);
-    }
-    return CallNextHookEx(sheet ? sheet->m_hook : nullptr, code, wParam, lParam);
-}
-
-void CALLBACK CPageSheet::RunScript(HWND, UINT, UINT_PTR timer, DWORD)
-{
-    KillTimer(nullptr, timer);
-    CPageSheet* sheet = t_sheet;
-    if (!sheet || !sheet->m_script)
-        return;
-    std::function<void(HWND)> script = std::move(sheet->m_script);
-    sheet->m_script = nullptr;
-    script(sheet->m_dialog);
-    SendMessageW(sheet->m_dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 std::wstring ControlText(HWND window, int id)

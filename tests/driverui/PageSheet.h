@@ -3,7 +3,7 @@
 // the sheet host double. The page code is linked into the test program; its
 // templates are QelUI.dll's. Every user action is the message the control
 // sends or takes when a user works it, followed by the pending posted
-// messages.
+// messages. The modal dialogs a page opens are answered by CDialogDriver.
 //
 // CPagePrinterFixture: the emulated printer behind a printer name, reached
 // through the printer's and its Standard TCP/IP port's registry keys.
@@ -12,7 +12,6 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,24 +52,14 @@ public:
     bool Apply();
     void Pump();
 
-    // Runs script inside the next modal dialog the page opens, once its
-    // set-up is done; the dialog is cancelled after the script unless the
-    // script ended it.
-    void OnDialog(std::function<void(HWND)> script);
-
 private:
     static LONG CALLBACK Owner(PPROPSHEETUI_INFO info, LPARAM lParam);
-    static LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam);
-    static void CALLBACK RunScript(HWND, UINT, UINT_PTR timer, DWORD);
 
     QelUiModule m_module; // outlives the windows made from its templates
     std::unique_ptr<UiData> m_ui;
     std::unique_ptr<CSheetHost> m_host;
     WORD m_template;
     HWND m_page;
-    HHOOK m_hook;
-    std::function<void(HWND)> m_script;
-    HWND m_dialog;
 };
 
 // Reading a page's or dialog's controls.

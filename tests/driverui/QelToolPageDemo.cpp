@@ -10,11 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "DeviceRegistryFixture.h"
-#include "InstalledPrinter.h"
+#include "DemoPrinter.h"
 #include "PrintOptionResource.h"
 #include "PrintableText.h"
-#include "PrinterEmulator.h"
 #include "SheetHost.h"
 #include "ToolResource.h"
 
@@ -45,31 +43,27 @@ void PrintField(HWND page, int label, int value)
 
 int Fail(const char* what)
 {
-    printf("QelToolPageDemo: %s\n", what);
-    return 1;
+    return FailDemo("QelToolPageDemo", what);
 }
 
 } // namespace
 
 int wmain()
 {
-    CPrinterEmulator emu;
-    if (!emu.StartTcp(nullptr, 0))
-        return Fail("the printer emulator did not start");
+    CDemoPrinter demo;
+    if (const char* failure = demo.Start(L"IP_ToolDemo", L"T42"))
+        return Fail(failure);
+    CPrinterEmulator& emu = demo.Emu();
+    CInstalledPrinter& printer = demo.Printer();
     emu.Reply("Ds;2", "YMCKOK");
     emu.Reply("Ds;3", "182;250");
     emu.Reply("Ds;1", "EU-2");
     emu.Reply("Dxh", "T42-MB");
     emu.Reply("Dgb", "V2.03.11");
     emu.Reply("Dxl;p", "QT42A0001234");
-    CDeviceRegistryFixture reg;
-    std::wstring port = reg.Unique(L"IP_ToolDemo");
-    if (!reg.AddTcpipPort(port.c_str(), emu.GetAddressW(), nullptr, emu.GetPort()))
-        return Fail("the port could not be registered");
-    CInstalledPrinter printer(L"T42", port.c_str());
     QelUiModule ui;
-    if (!printer.ok() || !ui.ok())
-        return Fail("the printer could not be installed with QelUI.dll");
+    if (!ui.ok())
+        return Fail("QelUI.dll did not load");
     printf("The printing-preferences sheet of \"%s\" (driver \"%s\") on the Standard TCP/IP port %s:%u\n",
            Utf8Text(printer.Name()).c_str(), Utf8Text(printer.DriverName()).c_str(), emu.GetAddress(), emu.GetPort());
 

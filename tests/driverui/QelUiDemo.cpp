@@ -8,10 +8,8 @@
 #include <cstdio>
 #include <string>
 
-#include "DeviceRegistryFixture.h"
+#include "DemoPrinter.h"
 #include "DevModeImage.h"
-#include "InstalledPrinter.h"
-#include "PrinterEmulator.h"
 #include "PrintableText.h"
 
 namespace {
@@ -53,24 +51,19 @@ void PrintDevMode(const DEVMODEW* dm)
 
 int Fail(const char* what)
 {
-    printf("QelUiDemo: %s\n", what);
-    return 1;
+    return FailDemo("QelUiDemo", what);
 }
 
 } // namespace
 
 int wmain()
 {
-    CPrinterEmulator emu;
-    if (!emu.StartTcp(nullptr, 0))
-        return Fail("the printer emulator did not start");
-    CDeviceRegistryFixture reg;
-    std::wstring port = reg.Unique(L"IP_UiDemo");
-    if (!reg.AddTcpipPort(port.c_str(), emu.GetAddressW(), nullptr, emu.GetPort()))
-        return Fail("the port could not be registered");
-    CInstalledPrinter printer(L"T42", port.c_str());
-    if (!printer.ok())
-        return Fail("the printer could not be installed");
+    CDemoPrinter demo;
+    if (const char* failure = demo.Start(L"IP_UiDemo", L"T42"))
+        return Fail(failure);
+    CPrinterEmulator& emu = demo.Emu();
+    CInstalledPrinter& printer = demo.Printer();
+    const std::wstring& port = demo.Port();
     LPWSTR name = printer.NameText();
     printf("QelUI for \"%s\" (driver \"%s\") on the Standard TCP/IP port %s:%u\n", Utf8Text(name).c_str(),
            Utf8Text(printer.DriverName().c_str()).c_str(), emu.GetAddress(), emu.GetPort());

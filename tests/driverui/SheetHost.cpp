@@ -26,6 +26,15 @@ std::wstring Describe(LPCWSTR what, LPARAM value)
 
 } // namespace
 
+HWND GetMessageBoxText(HWND dialog)
+{
+    HWND text = nullptr;
+    for (int id : BOX_TEXT_IDS)
+        if (!text)
+            text = GetDlgItem(dialog, id);
+    return text;
+}
+
 CSheetHost::CSheetHost(PFNPROPSHEETUI_ENTRY owner, LPARAM lParamInit)
     : m_owner(owner), m_info(), m_header(), m_nextHandle(FIRST_PAGE_HANDLE), m_failAt(0), m_failError(0),
       m_boxAnswer(IDOK), m_changed(0), m_initialised(false), m_destroyed(false), m_sheet(nullptr), m_hook(nullptr)
@@ -275,10 +284,7 @@ void CSheetHost::CatchBox(HWND box)
     GetClassNameW(box, className, 16);
     if (box == m_sheet || wcscmp(className, L"#32770") != 0)
         return;
-    HWND text = nullptr;
-    for (int id : BOX_TEXT_IDS)
-        if (!text)
-            text = GetDlgItem(box, id);
+    HWND text = GetMessageBoxText(box);
     if (!text)
         return;
     CaughtBox caught = {WindowText(box), WindowText(text), nullptr, GetWindow(box, GW_OWNER) != nullptr};

@@ -46,6 +46,10 @@ struct CaughtBox {
     bool owned; // it had an owner window
 };
 
+// The text of a dialog that is a message box (the platform's control id or
+// Wine's), or NULL for any other dialog.
+HWND GetMessageBoxText(HWND dialog);
+
 class CSheetHost {
 public:
     // owner: the sheet owner's entry; lParamInit: its header.

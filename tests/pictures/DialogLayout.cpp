@@ -1,5 +1,7 @@
 #include "DialogLayout.h"
 
+#include "ProcessWindows.h"
+
 #include <cstdio>
 
 namespace {
@@ -15,16 +17,6 @@ BOOL CALLBACK Collect(HWND window, LPARAM lParam)
     if (GetParent(window) == search->dialog && IsWindowVisible(window))
         search->controls.push_back(window);
     return TRUE;
-}
-
-std::wstring TextOf(HWND window)
-{
-    WCHAR text[1024] = L"";
-    DWORD_PTR n = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &n))
-        return L"";
-    text[1023] = L'\0';
-    return text;
 }
 
 // Which controls show a text that must fit: static texts and buttons, and
@@ -87,7 +79,7 @@ std::vector<LayoutFault> CheckDialogLayout(HWND dialog, const LOGFONTW* font)
             faults.push_back({id, L"bottom edge outside the dialog", r.bottom, client.bottom});
 
         bool wraps = false;
-        std::wstring text = TextOf(control);
+        std::wstring text = WindowText(control);
         if (text.empty() || !HoldsText(control, &wraps))
             continue;
         HFONT own = shared ? shared : reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));

@@ -38,7 +38,9 @@ BOOL ReadDialogTemplateFont(LPCWSTR modulePath, int templateId, LOGFONTW* font)
         while (p < end && *p)
             ++p;
         ++p;
-        if ((style & DS_SETFONT) && p + 1 < end) {
+        // The point size, and in the extended form the weight, italic and charset words.
+        const ptrdiff_t fontWords = extended ? 3 : 1;
+        if ((style & DS_SETFONT) && end - p > fontWords) {
             ZeroMemory(font, sizeof(*font));
             HDC dc = GetDC(nullptr);
             font->lfHeight = -MulDiv(p[0], GetDeviceCaps(dc, LOGPIXELSY), 72);
