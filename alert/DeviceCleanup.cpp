@@ -168,13 +168,10 @@ DWORD RemovePrintEnumKeys()
     }
     // Deleted only once the walk is over, so that no deletion moves an index.
     std::vector<std::wstring> matches;
-    for (DWORD index = 0; index < CLEANUP_WALK_MAX; ++index) {
-        WCHAR name[KEY_NAME_ROOM];
-        DWORD length = KEY_NAME_ROOM;
-        if (RegEnumKeyExW(printEnum, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+    WCHAR name[KEY_NAME_ROOM];
+    for (DWORD index = 0; index < CLEANUP_WALK_MAX && RegNextSubkey(printEnum, &index, name, KEY_NAME_ROOM);) {
         HKEY queue = nullptr;
-        if (RegOpenKeyExW(printEnum, name, 0, KEY_READ, &queue) != ERROR_SUCCESS)
+        if (RegOpenForRead(printEnum, name, FALSE, &queue) != ERROR_SUCCESS)
             continue;
         BOOL match = IsCardPrinterQueue(queue);
         RegCloseKey(queue);
@@ -188,9 +185,9 @@ DWORD RemovePrintEnumKeys()
     }
     RegCloseKey(printEnum);
 
-    for (const std::wstring& name : matches) {
+    for (const std::wstring& found : matches) {
         WCHAR key[PRINTER_KEY_PATH_ROOM];
-        if (BuildKeyPath(key, PRINTENUM_KEY, name.c_str(), L"", ERROR_INVALID_PARAMETER)) {
+        if (BuildKeyPath(key, PRINTENUM_KEY, found.c_str(), L"", ERROR_INVALID_PARAMETER)) {
             LSTATUS status = SHDeleteKeyW(HKEY_LOCAL_MACHINE, key);
             DebugTrace(L"RemovePrintEnumKeys(2), %ls, status = %d,\n", key, status);
         }

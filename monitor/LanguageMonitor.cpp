@@ -8,6 +8,8 @@
 #include "UsbPortDetection.h"
 #include "Utilities.h"
 
+#include <cwchar>
+
 namespace {
 
 // Read and write time-outs of the underlying port.
@@ -168,7 +170,7 @@ BOOL WINAPI MonStartDocPort(HANDLE hPort, LPWSTR pPrinterName, DWORD JobId, DWOR
     WCHAR docName[PORT_DOCNAME_ROOM] = L"";
     DWORD error = ERROR_SUCCESS, result = 0;
     BOOL answer = FALSE;
-    if (!record || !pPrinterName || wcslen(pPrinterName) >= PORT_PRINTER_ROOM)
+    if (!record || !pPrinterName || wcsnlen(pPrinterName, PORT_PRINTER_ROOM) == PORT_PRINTER_ROOM)
         return Fail(ERROR_INVALID_PARAMETER);
     // Levels 1 and 2 both begin with the document name.
     if (pDocInfo)

@@ -24,7 +24,8 @@ PORT_OBJ* FindOrAddPortObj(PORT_OBJ** head, LPCWSTR printerName, LPCWSTR portNam
         tail = &record->pNext.p;
     }
     // A name cut to the record's room would be taken for another printer's.
-    if (wcslen(printerName) >= PORT_PRINTER_ROOM || wcslen(portName) >= PORT_NAME_ROOM) {
+    if (wcsnlen(printerName, PORT_PRINTER_ROOM) == PORT_PRINTER_ROOM ||
+        wcsnlen(portName, PORT_NAME_ROOM) == PORT_NAME_ROOM) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }

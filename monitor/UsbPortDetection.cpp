@@ -91,7 +91,7 @@ void LinkFromKeyName(LPCWSTR keyName, PORT_OBJ* record)
 BOOL GetPrinterVidPid(DWORD row, LPWSTR vidPidOut, LPWSTR modelNameOut)
 {
     const DWORD model = MODEL_FIRST + row;
-    const ModelEntry* entry = row <= MODEL_LAST - MODEL_FIRST ? GetModelEntry(model) : nullptr;
+    const ModelEntry* entry = GetModelEntry(model);
     if (vidPidOut)
         vidPidOut[0] = L'\0';
     if (modelNameOut)

@@ -2,6 +2,7 @@
 // starts it, found by its title, sent state records and alerts from another
 // thread as the client sends them, and its alert worked from outside.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -222,7 +223,7 @@ protected:
         ASSERT_TRUE(GetLanguageFilePath(LANGNO_USER, path, MAX_PATH));
         m_file = path;
         ASSERT_NE(std::wstring::npos, m_file.find(L"Qelptpt.lng")) << "run with LC_ALL=pt_PT.UTF-8";
-        CreateFolders(m_file.substr(0, m_file.rfind(L'\\')));
+        SHCreateDirectoryExW(nullptr, m_file.substr(0, m_file.rfind(L'\\')).c_str(), nullptr);
         ASSERT_TRUE(ScratchFolder::Write(m_file, LanguageFileBytes(L"[QEL_ALERT_DIALOG]\n"
                                                                    L"Printer Warning:=Aviso da impressora:\n"
                                                                    L"Continue Printing=Continuar a imprimir\n"
@@ -235,13 +236,6 @@ protected:
     {
         AlertRun::TearDown();
         DeleteFileW(m_file.c_str());
-    }
-
-    static void CreateFolders(const std::wstring& folder)
-    {
-        for (size_t at = folder.find(L'\\', 3); at != std::wstring::npos; at = folder.find(L'\\', at + 1))
-            CreateDirectoryW(folder.substr(0, at).c_str(), nullptr);
-        CreateDirectoryW(folder.c_str(), nullptr);
     }
 
     std::wstring m_file;

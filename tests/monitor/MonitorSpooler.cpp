@@ -2,6 +2,7 @@
 
 #include "Platform.h"
 
+#include <shlobj.h>
 #include <vector>
 
 namespace {
@@ -89,10 +90,7 @@ std::wstring CMonitorSpooler::HelperPath()
 
 BOOL CMonitorSpooler::InstallHelper()
 {
-    std::wstring dir = DriverDirectory();
-    for (size_t at = dir.find(L'\\', 3); at != std::wstring::npos; at = dir.find(L'\\', at + 1))
-        CreateDirectoryW(dir.substr(0, at).c_str(), nullptr);
-    CreateDirectoryW(dir.c_str(), nullptr);
+    SHCreateDirectoryExW(nullptr, DriverDirectory().c_str(), nullptr);
     return CopyFileW(BuiltHelperPath().c_str(), HelperPath().c_str(), FALSE);
 }
 
