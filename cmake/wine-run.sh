@@ -36,6 +36,13 @@ if [ "${QEL_WINE_GRAPHICS:-}" = x11 ]; then
 fi
 export WINEPREFIX=$prefix
 export WINEDEBUG=-all
+# Debian's wine prefers its 32-bit loader, which a kernel without 32-bit
+# emulation cannot start; the 64-bit programs then go to wine64 itself.
+wine=wine
+if ! wine --version >/dev/null 2>&1 && [ -x /usr/lib/wine/wine64 ]; then
+    wine=/usr/lib/wine/wine64
+    export WINELOADER=$wine
+fi
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 # Given to the Wine processes only: this shell need not know the locale.
@@ -69,13 +76,13 @@ boot() {
     [ $graphics = x11 ] && start_x
     if [ ! -f "$WINEPREFIX/.qel-booted" ]; then
         quiet wineserver -p || true
-        quiet wine wineboot -i
-        quiet wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d $graphics /f
-        quiet wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        quiet $wine wineboot -i
+        quiet $wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d $graphics /f
+        quiet $wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
         # No window manager runs on the private X server: Wine draws the
         # captions and frames itself.
         if [ $graphics = x11 ]; then
-            quiet wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+            quiet $wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
             # This Wine does not find its own fonts where Debian puts them:
             # Marlett draws the caption buttons. The texts keep the system's
             # fonts, which have the Chinese glyphs that Wine's own lack.
@@ -91,7 +98,7 @@ boot() {
     # with it the desktop: started on demand it would be a child of the first
     # program that opens a window and hold that program's streams.
     if quiet wineserver -p; then
-        ( "${locale[@]}" setsid wine explorer.exe /desktop </dev/null >/dev/null 2>&1 9>&- & )
+        ( "${locale[@]}" setsid $wine explorer.exe /desktop </dev/null >/dev/null 2>&1 9>&- & )
     fi
     flock -u 9
 }
@@ -99,6 +106,6 @@ boot
 
 name=$(basename "$exe")
 # Always written, so a program's version never depends on an earlier run.
-quiet wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "${QEL_WINVER:-win7}" /f
+quiet $wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "${QEL_WINVER:-win7}" /f
 
-exec "${locale[@]}" wine "$exe" "$@"
+exec "${locale[@]}" $wine "$exe" "$@"
