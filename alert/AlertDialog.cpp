@@ -50,11 +50,15 @@ INT_PTR QelAlertDlg_OnShowErrorDialog(HWND window, DWORD code)
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_HIDEWINDOW);
     ShowWindow(window, SW_HIDE);
     TakeShowMsgStateInfo(code);
+    // A second alert that opens on top of this one replaces the shared copy:
+    // this dialog clears the printer and job it showed, not the other's.
+    WCHAR printerName[STATE_PRINTER_ROOM];
+    CopyMemory(printerName, g_ShowMsgStateInfo.szPrinterName, sizeof(printerName));
+    const DWORD jobId = g_ShowMsgStateInfo.dwJobId;
     INT_PTR result = DialogBoxParamW(g_hInstance, MAKEINTRESOURCEW(IDD_SHOW_MSG), window, ShowMsgDialogProc, 0);
     DebugTrace(L"QelAlertDlg_OnShowErrorDialog(1), dwErrCode = 0x%08X, result = %d,\n", code,
                static_cast<int>(result));
-    SetJobStatusString(nullptr, g_ShowMsgStateInfo.szPrinterName, g_ShowMsgStateInfo.dwJobId, JOB_CODE_CLEAR,
-                       nullptr);
+    SetJobStatusString(nullptr, printerName, jobId, JOB_CODE_CLEAR, nullptr);
     return result;
 }
 

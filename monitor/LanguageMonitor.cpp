@@ -220,8 +220,10 @@ BOOL WINAPI MonReadPort(HANDLE hPort, LPBYTE pBuffer, DWORD cbBuffer, LPDWORD pc
     auto record = static_cast<PORT_OBJ*>(hPort);
     if (!record || !pcbRead || (!pBuffer && cbBuffer != 0))
         return Fail(ERROR_INVALID_PARAMETER);
-    // Only what the helper delivers counts as read.
-    *pcbRead = 0;
+    // The helper is handed the full count, as for writes, and may rely on it;
+    // without a helper nothing was read, so nothing is reported as read.
+    const bool helper = record->hDll.p && record->pfnLM_ReadPort.p;
+    *pcbRead = helper ? cbBuffer : 0;
     return HandOver(record, record->pfnLM_ReadPort.p, pBuffer, cbBuffer, pcbRead);
 }
 

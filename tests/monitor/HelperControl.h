@@ -91,6 +91,7 @@ struct HelperSeen {
     DWORD threadId;
     const BYTE* record;
     DWORD count;  // bytes offered to LM_WritPort or LM_ReadPort
+    DWORD preset; // the bytes-done count the monitor handed in with them
     DWORD result; // what the helper gave back
     BYTE bytes[RecordOffset::Size];
 };

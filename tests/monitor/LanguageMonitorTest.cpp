@@ -246,8 +246,11 @@ TEST_F(MonitorTest, JobWalksThroughTheHelperLibrary)
     EXPECT_EQ((std::vector<HelperCallKind>{HELPER_LOADED, HELPER_START, HELPER_WRITE, HELPER_READ, HELPER_END,
                                            HELPER_UNLOADED}),
               Kinds());
+    // The helper is offered the bytes with the full count already set.
     EXPECT_EQ(5u, Seen(HELPER_WRITE).at(0).count);
+    EXPECT_EQ(5u, Seen(HELPER_WRITE).at(0).preset);
     EXPECT_EQ(8u, Seen(HELPER_READ).at(0).count);
+    EXPECT_EQ(8u, Seen(HELPER_READ).at(0).preset);
     // What the helper found in the record when the job started.
     const HelperSeen start = Seen(HELPER_START).at(0);
     const BYTE* seen = start.bytes;
@@ -295,7 +298,8 @@ TEST_F(MonitorTest, HelperFailuresBecomeTheLastError)
     } cases[] = {
         {&Control().startResult, [&] { return spooler.StartDoc(record, kPrinter, kJobId, L"job"); }, 0xCCCC},
         {&Control().writeResult, [&] { return t->pfnWritePort(record, buffer, 4, &count); }, 0},
-        {&Control().readResult, [&] { return t->pfnReadPort(record, buffer, 4, &count); }, 0},
+        // A failing helper that leaves the count keeps the one it was handed.
+        {&Control().readResult, [&] { return t->pfnReadPort(record, buffer, 4, &count); }, 4},
     };
     for (const Case& c : cases) {
         if (c.result != &Control().startResult) {

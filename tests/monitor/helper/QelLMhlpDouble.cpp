@@ -17,7 +17,7 @@ CUsbLink* LinkOf(const BYTE* record)
     return reinterpret_cast<CUsbLink*>(static_cast<ULONG_PTR>(RecordField<ULONGLONG>(record, RecordOffset::CpUsb)));
 }
 
-DWORD Log(HelperCallKind kind, const BYTE* record, DWORD count, DWORD result)
+DWORD Log(HelperCallKind kind, const BYTE* record, DWORD count, DWORD result, DWORD preset = 0)
 {
     HelperControl* control = FindHelperControl();
     if (!control)
@@ -25,7 +25,7 @@ DWORD Log(HelperCallKind kind, const BYTE* record, DWORD count, DWORD result)
     AcquireSRWLockExclusive(&control->lock);
     if (control->callCount < HELPER_CALL_LIMIT) {
         HelperSeen& seen = control->calls[control->callCount++];
-        seen = {kind, GetCurrentThreadId(), record, count, result, {}};
+        seen = {kind, GetCurrentThreadId(), record, count, preset, result, {}};
         if (record)
             memcpy(seen.bytes, record, RecordOffset::Size);
     }
@@ -92,17 +92,19 @@ extern "C" DWORD WINAPI LM_StartDocPort(BYTE* record)
 
 extern "C" DWORD WINAPI LM_WritPort(BYTE* record, BYTE* buffer, DWORD count, DWORD* written)
 {
+    const DWORD preset = *written;
     HelperControl* control = FindHelperControl();
     DWORD result = control ? control->writeResult : 0;
     if (control && control->forward)
         result = LinkOf(record) ? LinkOf(record)->WriteData(buffer, count, written) : ERROR_NOT_READY;
     else
         *written = result == 0 ? count : 0;
-    return Log(HELPER_WRITE, record, count, result);
+    return Log(HELPER_WRITE, record, count, result, preset);
 }
 
 extern "C" DWORD WINAPI LM_ReadPort(BYTE* record, BYTE* buffer, DWORD count, DWORD* read)
 {
+    const DWORD preset = *read;
     HelperControl* control = FindHelperControl();
     DWORD result = control ? control->readResult : 0;
     if (control && control->forward) {
@@ -111,7 +113,7 @@ extern "C" DWORD WINAPI LM_ReadPort(BYTE* record, BYTE* buffer, DWORD count, DWO
         *read = control->readLength < count ? control->readLength : count;
         memcpy(buffer, control->readData, *read);
     }
-    return Log(HELPER_READ, record, count, result);
+    return Log(HELPER_READ, record, count, result, preset);
 }
 
 extern "C" DWORD WINAPI LM_EndDocPort(BYTE* record)
