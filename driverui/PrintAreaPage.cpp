@@ -98,14 +98,19 @@ BOOL AskForName(HWND page, const UiData* ui)
            IDOK;
 }
 
-// The typed name joins the list of stored areas and names the entry.
-void NameEntry(HWND page, PrintAreaRecord* entry)
+// The typed name names the entry. The area list belongs to the entry shown,
+// so only that entry's name joins it and becomes its selection: Save and
+// Delete act on the shown entry under the selected name.
+void NameEntry(HWND page, const UiData* ui, PrintAreaRecord* entry)
 {
+    CopyTextCut(entry->szName, PRINT_AREA_NAME_ROOM, g_szPrintAreaName);
+    if (entry != ui->pCurPrintArea)
+        return;
     LRESULT at = SendDlgItemMessageW(page, IDC_AREA_NAMES, CB_ADDSTRING, 0,
                                      reinterpret_cast<LPARAM>(g_szPrintAreaName));
     if (at >= 0)
         SendDlgItemMessageW(page, IDC_AREA_NAMES, CB_SETCURSEL, at, 0);
-    CopyTextCut(entry->szName, PRINT_AREA_NAME_ROOM, g_szPrintAreaName);
+    UpdatePrintAreaButtons(page, entry);
 }
 
 void AddRect(HWND page, PrintAreaRecord* entry)
@@ -180,20 +185,43 @@ void LoadSelectedArea(HWND page, UiData* ui)
     PostPrintAreaUnit(page, ui->pCurPrintArea);
 }
 
+// The entry shown and the stored area selected for it.
+struct ShownArea {
+    const PrintAreaRecord* entry;
+    int position;
+    WCHAR name[PRINT_AREA_LIST_TEXT_ROOM];
+};
+
+BOOL GetShownArea(HWND page, const UiData* ui, ShownArea* shown)
+{
+    shown->entry = ui->pCurPrintArea;
+    shown->position = GetComboSelection(page, IDC_AREA_NAMES);
+    return GetAreaName(page, shown->position, shown->name);
+}
+
+// The question has no owner, so the page stays usable while it is open: the
+// page may be gone, or show another entry or area, once it is answered.
+BOOL StillShown(HWND page, const UiData* ui, const ShownArea& asked)
+{
+    ShownArea now;
+    return GetPageUiData(page) == ui && GetShownArea(page, ui, &now) && now.entry == asked.entry &&
+           now.position == asked.position && wcscmp(now.name, asked.name) == 0;
+}
+
 void DeleteSelectedArea(HWND page, UiData* ui)
 {
-    const int position = GetComboSelection(page, IDC_AREA_NAMES);
-    WCHAR name[PRINT_AREA_LIST_TEXT_ROOM];
-    if (position <= 0 || !GetAreaName(page, position, name))
+    ShownArea asked;
+    if (!GetShownArea(page, ui, &asked) || asked.position <= 0)
         return;
     WCHAR question[QUESTION_ROOM], caption[PRINT_AREA_LIST_TEXT_ROOM];
     swprintf(question, QUESTION_ROOM, L"%ls\n\n%ls",
-             PrintAreaText(ui, L"Are you sure to delete this print area setting?"), name);
+             PrintAreaText(ui, L"Are you sure to delete this print area setting?"), asked.name);
     CopyTextCut(caption, PRINT_AREA_LIST_TEXT_ROOM, PrintAreaText(ui, L"Warning"));
-    if (MessageBoxW(nullptr, question, caption, MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL)
+    if (MessageBoxW(nullptr, question, caption, MB_OKCANCEL | MB_ICONWARNING) == IDCANCEL ||
+        !StillShown(page, ui, asked))
         return;
-    SendDlgItemMessageW(page, IDC_AREA_NAMES, CB_DELETESTRING, position, 0);
-    DeletePrintAreaFromRegistry(ui->szPrinterName, name);
+    SendDlgItemMessageW(page, IDC_AREA_NAMES, CB_DELETESTRING, asked.position, 0);
+    DeletePrintAreaFromRegistry(ui->szPrinterName, asked.name);
     SendDlgItemMessageW(page, IDC_AREA_NAMES, CB_SETCURSEL, 0, 0);
     LoadPrintAreaFromRegistry(ui->szPrinterName, FULL_CARD_NAME, ui->pCurPrintArea);
     ShowPrintAreaEntry(page, ui->pCurPrintArea);
@@ -205,19 +233,17 @@ void DeleteSelectedArea(HWND page, UiData* ui)
 // was removed stays removed.
 void SaveSelectedArea(HWND page, UiData* ui)
 {
-    const int position = GetComboSelection(page, IDC_AREA_NAMES);
-    WCHAR name[PRINT_AREA_LIST_TEXT_ROOM];
-    if (position > 0 && GetAreaName(page, position, name))
-        SavePrintAreaToRegistry(ui->szPrinterName, name, ui->pCurPrintArea);
+    ShownArea shown;
+    if (GetShownArea(page, ui, &shown) && shown.position > 0)
+        SavePrintAreaToRegistry(ui->szPrinterName, shown.name, ui->pCurPrintArea);
 }
 
 void SaveAreaAs(HWND page, UiData* ui)
 {
     if (!AskForName(page, ui))
         return;
-    NameEntry(page, ui->pCurPrintArea);
+    NameEntry(page, ui, ui->pCurPrintArea);
     SavePrintAreaToRegistry(ui->szPrinterName, g_szPrintAreaName, ui->pCurPrintArea);
-    UpdatePrintAreaButtons(page, ui->pCurPrintArea);
 }
 
 void InvertColours(HWND page, PrintAreaRecord* entry)
@@ -268,7 +294,7 @@ void ApplyPage(HWND page, UiData* ui)
                 if (entry->dwRectCount != 0) {
                     if (!AskForName(page, ui))
                         continue;
-                    NameEntry(page, entry);
+                    NameEntry(page, ui, entry);
                     SavePrintAreaToRegistry(ui->szPrinterName, entry->szName, entry);
                 }
             } else {

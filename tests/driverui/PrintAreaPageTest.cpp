@@ -72,6 +72,13 @@ public:
         SendDlgItemMessageW(page, id, CB_SETCURSEL, index, 0);
         Send(id, CBN_SELENDOK);
     }
+    // A choice the user makes once the thread's next message loop turns,
+    // whichever loop that is.
+    void ChooseLater(int id, int index)
+    {
+        PostMessageW(GetDlgItem(page, id), CB_SETCURSEL, index, 0);
+        PostMessageW(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    }
     Texts Items(int id) const
     {
         Texts items;
@@ -405,6 +412,69 @@ TEST_F(AreaPage, ApplyNamesRectanglesDrawnOnFullCard)
         }
         EXPECT_EQ(named ? 2u : 1u, ValueNames(keys->areas).size());
         EXPECT_TRUE(sheet.Reported());
+    }
+}
+
+// Fresh keys in which Back YMCO has chosen "Logo" and Front K "Black".
+bool ChooseForOtherEntries(std::unique_ptr<UserAreaKeys>& keys, const std::wstring& printer)
+{
+    keys.reset();
+    keys.reset(new UserAreaKeys(printer));
+    return keys->PutArea(L"Logo", Logo()) == ERROR_SUCCESS &&
+           keys->PutArea(L"Black", AreaImage(L"Black", 1, 1).Byte(2, 1).Rects({{0, 0, 59, 59}})) == ERROR_SUCCESS &&
+           keys->PutChoice(L"PrintArea_Back_YMCO_P", L"Logo") == ERROR_SUCCESS &&
+           keys->PutChoice(L"PrintArea_Front_K_P", L"Black") == ERROR_SUCCESS;
+}
+
+TEST_F(AreaPage, ApplyListsANewNameOnlyForTheEntryShown)
+{
+    struct {
+        int list; // moved to its second entry before Apply; 0 for none
+        Texts names;
+        int selection;
+    } cases[] = {{0, {L"Full Card", L"Logo", L"Art"}, 2},
+                 {IDC_AREA_SIDE, {L"Full Card", L"Logo"}, 1},
+                 {IDC_AREA_PANEL, {L"Full Card", L"Black"}, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        ASSERT_TRUE(ChooseForOtherEntries(keys, printer->Name()));
+        AreaSheet sheet(*printer);
+        ASSERT_NE(nullptr, sheet.page);
+        // Rectangles on Front YMCO's "Full Card".
+        sheet.Press(IDC_AREA_ADD);
+        if (c.list)
+            sheet.Choose(c.list, 1);
+        {
+            CDialogDriver driver(CDialogDriver::TypeNames({L"Art"}, nullptr));
+            ASSERT_TRUE(sheet.host->Apply());
+        }
+        EXPECT_STREQ(L"Art", sheet.ui->PrintAreas[0].szName);
+        EXPECT_EQ(c.names, sheet.Items(IDC_AREA_NAMES));
+        EXPECT_EQ(c.selection, sheet.Selection(IDC_AREA_NAMES));
+        EXPECT_TRUE(sheet.Enabled(IDC_AREA_DELETE) && sheet.Enabled(IDC_AREA_SAVE));
+    }
+}
+
+TEST_F(AreaPage, TheDeleteQuestionActsOnlyOnWhatItAsked)
+{
+    for (int list : {IDC_AREA_SIDE, IDC_AREA_PANEL}) {
+        SCOPED_TRACE(list);
+        ASSERT_TRUE(ChooseForOtherEntries(keys, printer->Name()));
+        ASSERT_EQ(ERROR_SUCCESS, keys->PutChoice(L"PrintArea_Front_YMCO_P", L"Logo"));
+        AreaSheet sheet(*printer);
+        ASSERT_NE(nullptr, sheet.page);
+        PrintAreaRecord entries[8];
+        memcpy(entries, sheet.ui->PrintAreas, sizeof(entries));
+        // The question has no owner: the page takes the user's choice while
+        // it is open, and OK comes after.
+        sheet.ChooseLater(list, 1);
+        sheet.Press(IDC_AREA_DELETE);
+        EXPECT_EQ(1u, sheet.host->MessageBoxes().size());
+        EXPECT_EQ(&sheet.ui->PrintAreas[list == IDC_AREA_SIDE ? 4 : 1], sheet.ui->pCurPrintArea);
+        EXPECT_EQ(2u, sheet.Items(IDC_AREA_NAMES).size());
+        EXPECT_EQ(1, sheet.Selection(IDC_AREA_NAMES));
+        EXPECT_EQ(0, memcmp(entries, sheet.ui->PrintAreas, sizeof(entries)));
+        EXPECT_EQ((Texts{L"Black", L"Logo"}), ValueNames(keys->areas));
     }
 }
 
