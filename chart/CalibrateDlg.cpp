@@ -239,7 +239,9 @@ void CCalibrateDlg::OnButtonRead()
     m_nL = l;
     m_nT = t;
     m_nS = s;
-    m_nOldL = l;
+    // A value outside the range is shown as read; its up-down steps from the
+    // nearest end of the range, and T follows L's steps from there.
+    m_nOldL = ClampPosition(l);
     ShowValues();
     m_bValuesRead = TRUE;
 }
@@ -338,22 +340,23 @@ void CCalibrateDlg::ShowValues()
     const int values[3] = {m_nL, m_nT, m_nS};
     m_bUpdating = TRUE;
     for (int i = 0; i < 3; ++i) {
-        // The up-down steps from its own position, so it must follow the edit.
-        SendMessageW(spins[i], UDM_SETPOS32, 0, values[i]);
+        // The up-down steps from its own position, so it must follow the
+        // edit, within its range.
+        SendMessageW(spins[i], UDM_SETPOS32, 0, ClampPosition(values[i]));
         SetDlgItemInt(m_hWnd, GetDlgCtrlID(edits[i]), static_cast<UINT>(values[i]), TRUE);
     }
     m_bUpdating = FALSE;
 }
 
-BOOL CCalibrateDlg::TakeValues(BOOL bReport)
+BOOL CCalibrateDlg::TakeValues(BOOL bInRange)
 {
     const HWND edits[3] = {m_editL, m_editT, m_editS};
     int values[3];
     for (int i = 0; i < 3; ++i) {
         WCHAR text[16] = L"";
         GetWindowTextW(edits[i], text, ARRAYSIZE(text));
-        if (!ParseDialogInteger(text, &values[i]) || !IsPositionInRange(values[i])) {
-            if (bReport) {
+        if (!ParseDialogInteger(text, &values[i]) || (bInRange && !IsPositionInRange(values[i]))) {
+            if (bInRange) {
                 MessageBoxW(m_hWnd, m_translater.Translate(L"Please enter an integer between -15 and 15."), L"",
                             MB_OK | MB_ICONEXCLAMATION);
                 SetFocus(edits[i]);

@@ -43,9 +43,11 @@ private:
 
     // Shows m_nL, m_nT and m_nS in the edits and their up-down controls.
     void ShowValues();
-    // Takes the three values from the edits; with bReport, a text that is no
-    // integer from -15 to 15 is shown to the user and takes the focus.
-    BOOL TakeValues(BOOL bReport);
+    // Takes the three values from the edits. With bInRange each must be an
+    // integer from -15 to 15, and one that is not is shown to the user and
+    // takes the focus; without, any integer is taken, so that a value read
+    // outside the range stays until the user steps it in.
+    BOOL TakeValues(BOOL bInRange);
     void ShowError(DWORD code);
 
     CTranslater m_translater;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "AdvancedCardResource.h"
+#include "ErrorText.h"
 #include "ModelGroup.h"
 #include "PageControls.h"
 #include "PagePrinter.h"
@@ -64,19 +65,20 @@ void ApplyModelLayout(HWND dialog, const CardModelRule& rule)
         SetDlgItemTextW(dialog, IDC_ADV_EJECT_H_GROUP, rule.ejectHLabel);
 }
 
-// The stop box of a printer that could not be reached or stopped answering:
-// the system's text of the code, titled with the printer name.
-void ShowPrinterFailure(const UiData* ui, DWORD code)
+// The stop box of a printer that could not be reached, stopped answering or
+// rejected a command: the system's text of the code (or the code itself),
+// titled with the printer name.
+void ShowPrinterFailure(UiData* ui, DWORD code)
 {
     WCHAR text[ERROR_TEXT_ROOM];
-    if (!GetSystemErrorText(code, text, ERROR_TEXT_ROOM))
-        swprintf(text, ERROR_TEXT_ROOM, L"%lu", static_cast<unsigned long>(code));
+    ui->Translater.SetSection(kSection);
+    FormatErrorText(code, ui->Translater.Translate(L"Error code"), text, ERROR_TEXT_ROOM);
     MessageBoxW(nullptr, text, ui->szPrinterName, MB_OK | MB_ICONSTOP);
 }
 
 // Opens the printer of the sheet; one that cannot be reached gets the stop
 // box of a device that is not connected.
-DWORD OpenCardPrinter(const UiData* ui, CPagePrinter& printer)
+DWORD OpenCardPrinter(UiData* ui, CPagePrinter& printer)
 {
     DWORD result = printer.Open(ui->szPrinterName);
     if (result != ERROR_SUCCESS)
@@ -85,13 +87,14 @@ DWORD OpenCardPrinter(const UiData* ui, CPagePrinter& printer)
 }
 
 // One switch read from the printer: on only when the exchange succeeded and
-// its number says so.
+// its number says so. Gives the exchange's failure or the printer's
+// rejection.
 DWORD ReadSwitch(CPagePrinter& printer, LPCSTR command, LPCSTR parameter, int onValue, DWORD* field)
 {
     *field = 0;
     DWORD result = printer.Command(command, parameter);
     int number = 0;
-    if (result == ERROR_SUCCESS && printer.GetReplyNumber(&number))
+    if (result == ERROR_SUCCESS && printer.GetReplyNumber(&number) == ERROR_SUCCESS)
         *field = number == onValue ? 1 : 0;
     return result;
 }
@@ -140,7 +143,9 @@ void InitAdvancedCardDialog(HWND dialog, UiData* ui)
     ui->Translater.TranslateWindowItems(dialog);
 
     AdvancedCardSettings settings = {};
-    ReadAdvancedCardSettings(ui, &settings);
+    // Switches that were not read must not be written over the printer's own.
+    if (ReadAdvancedCardSettings(ui, &settings) != ERROR_SUCCESS)
+        EnableWindow(GetDlgItem(dialog, IDC_ADV_APPLY), FALSE);
     SetCheck(dialog, IDC_ADV_CARD_OUT_SENSOR, settings.bCardOutSensor);
     SetCheck(dialog, IDC_ADV_AUTO_FEED_M1, settings.bAutoFeedM1);
     SetCheck(dialog, IDC_ADV_AUTO_FEED_M2, settings.bAutoFeedM2);
@@ -186,6 +191,8 @@ DWORD ReadAdvancedCardSettings(UiData* ui, AdvancedCardSettings* settings)
     printer.Release();
     DebugTrace(L"ReadAdvancedCardSettings(), %ls, return = %d, sensor = %d, m1 = %d, m2 = %d,\n", ui->szPrinterName,
                result, settings->bCardOutSensor, settings->bAutoFeedM1, settings->bAutoFeedM2);
+    if (result != ERROR_SUCCESS)
+        ShowPrinterFailure(ui, result);
     return result;
 }
 
@@ -239,7 +246,9 @@ INT_PTR CALLBACK DlgAdvancedCardProc(HWND dialog, UINT message, WPARAM wParam, L
         EndDialog(dialog, static_cast<INT_PTR>(wParam));
         return TRUE;
     case IDC_ADV_APPLY:
-        if (ui) {
+        // The button is disabled after a failed read; a command that comes
+        // past it writes nothing either.
+        if (ui && IsWindowEnabled(GetDlgItem(dialog, IDC_ADV_APPLY))) {
             AdvancedCardSettings settings = {};
             CollectSettings(dialog, &settings);
             ApplyAdvancedCardSettings(ui, &settings);

@@ -28,11 +28,12 @@ struct AdvancedCardSettings {
 INT_PTR CALLBACK DlgAdvancedCardProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Fills the three switches from the printer: a switch is on only when its
-// exchange succeeded with a reply that carries a number saying so; the
-// first failed exchange ends the read. The numbers become 0. A printer that
-// cannot be reached shows the stop box. Gives 0 or the first failure.
+// exchange succeeded with a reply that carries a number saying so. The
+// first failed or rejected exchange ends the read and shows the stop box,
+// as does a printer that cannot be reached. The numbers become 0. Gives 0
+// or the failure.
 DWORD ReadAdvancedCardSettings(UiData* ui, AdvancedCardSettings* settings);
-// Sends the settings by the model's rules, stopping at the first failed
-// exchange, and reports the outcome in a message box: "Apply to printer
-// ok." only when every exchange succeeded. Gives 0 or the failure.
+// Sends the settings by the model's rules, stopping at the first failed or
+// rejected exchange, and reports the outcome in a message box: "Apply to
+// printer ok." only when every command was taken. Gives 0 or the failure.
 DWORD ApplyAdvancedCardSettings(UiData* ui, const AdvancedCardSettings* settings);

@@ -8,20 +8,6 @@
 static_assert(PRINTER_TEXT_ROOM == QEL_INFO_TEXT_SIZE && PRINTER_TEXT_ROOM >= QEL_RIBBON_TEXT_SIZE,
               "the command object fills at most the page's room");
 
-namespace {
-
-const BYTE kReplyText = 1;
-const BYTE kReplyNotReady = 0;
-// The status block's byte that carries a number.
-const DWORD kStatusNumberByte = 5;
-
-BOOL IsDigit(BYTE c)
-{
-    return c >= '0' && c <= '9';
-}
-
-} // namespace
-
 CPagePrinter::CPagePrinter() : m_pLink(nullptr), m_pCmd(nullptr)
 {
 }
@@ -55,29 +41,13 @@ DWORD CPagePrinter::Command(LPCSTR command, LPCSTR p1, LPCSTR p2, LPCSTR p3)
 {
     if (!m_pCmd)
         return ERROR_INVALID_HANDLE;
-    return m_pCmd->DoCommand(command, p1, p2, p3);
+    DWORD result = m_pCmd->DoCommand(command, p1, p2, p3);
+    return result != ERROR_SUCCESS ? result : m_pCmd->GetResponseRejection();
 }
 
-BOOL CPagePrinter::GetReplyNumber(int* value) const
+DWORD CPagePrinter::GetReplyNumber(int* value) const
 {
-    if (!m_pCmd)
-        return FALSE;
-    const BYTE* reply = nullptr;
-    DWORD length = 0;
-    m_pCmd->GetResponse(&reply, &length);
-    if (length == 0 || reply[0] == kReplyNotReady)
-        return FALSE;
-    if (reply[0] == kReplyText) {
-        DWORD first = 1;
-        if (first < length && (reply[first] == '-' || reply[first] == '+'))
-            ++first;
-        if (first >= length || first >= QEL_CMD_BUFFER_SIZE || !IsDigit(reply[first]))
-            return FALSE;
-    } else if (length <= kStatusNumberByte) {
-        return FALSE;
-    }
-    m_pCmd->GetResponseInt(value);
-    return TRUE;
+    return m_pCmd ? m_pCmd->GetResponseNumber(value) : ERROR_INVALID_HANDLE;
 }
 
 DWORD CPagePrinter::GetPrinterInfoText(int n, LPSTR text)

@@ -23,12 +23,11 @@ public:
     // Opens the link by the printer's name: 0, or the link's result with the
     // link released at once.
     DWORD Open(LPCWSTR printerName);
-    // One exchange without data: 0 or the exchange's failure (6 before Open).
+    // One exchange without data: 0, the exchange's failure (6 before Open),
+    // or the printer's rejection of the command (ERR_FW_*).
     DWORD Command(LPCSTR command, LPCSTR p1 = nullptr, LPCSTR p2 = nullptr, LPCSTR p3 = nullptr);
-    // The number of the last reply when it carries one: a status block that
-    // reaches its byte 5, or a text reply that starts with a number (a sign
-    // allowed). FALSE, value untouched, for any other reply.
-    BOOL GetReplyNumber(int* value) const;
+    // The number of the last reply (CQelCmd::GetResponseNumber).
+    DWORD GetReplyNumber(int* value) const;
     // The command object's queries; each text has PRINTER_TEXT_ROOM bytes.
     DWORD GetPrinterInfoText(int n, LPSTR text);
     DWORD GetRibbonInfo(BYTE* type, int* remainCount, int* originCount, LPSTR text);

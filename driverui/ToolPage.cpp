@@ -187,16 +187,21 @@ void ShowPrinterInformation(HWND page)
     char region[PRINTER_TEXT_ROOM] = "";
     BYTE type = RIBBON_UNKNOWN;
     int remain = 0, origin = 0;
+    DWORD result;
     {
         CPagePrinter printer;
         if (printer.Open(ui->szPrinterName) != ERROR_SUCCESS)
             return;
-        // What each exchange left in its text is shown, also after a failure.
-        printer.GetPrinterInfoText(INFO_ITEM_FIRST, item);
-        printer.GetPrinterInfoText(INFO_ITEM_FIRMWARE, firmware);
-        printer.GetPrinterInfoText(INFO_ITEM_SERIAL, serial);
-        if (!ui->bRewrite)
-            printer.GetRibbonInfo(&type, &remain, &origin, region);
+        // What each exchange left in its text is shown. After a failed
+        // exchange nothing more is asked: a printer that went silent would
+        // hold the sheet for a time-out per question.
+        result = printer.GetPrinterInfoText(INFO_ITEM_FIRST, item);
+        if (result == ERROR_SUCCESS)
+            result = printer.GetPrinterInfoText(INFO_ITEM_FIRMWARE, firmware);
+        if (result == ERROR_SUCCESS)
+            result = printer.GetPrinterInfoText(INFO_ITEM_SERIAL, serial);
+        if (result == ERROR_SUCCESS && !ui->bRewrite)
+            result = printer.GetRibbonInfo(&type, &remain, &origin, region);
     }
     SetPrinterText(page, IDC_FIRMWARE, firmware);
     SetPrinterText(page, IDC_SERIAL, serial);
@@ -206,8 +211,10 @@ void ShowPrinterInformation(HWND page)
         SetDlgItemTextW(page, IDC_REGION_CODE, L"");
         return;
     }
-    WCHAR count[16];
-    swprintf(count, 16, L"%d", remain);
+    // A count that was not read stays empty: "0" would tell of an empty ribbon.
+    WCHAR count[16] = L"";
+    if (result == ERROR_SUCCESS)
+        swprintf(count, 16, L"%d", remain);
     const int row = FindRibbonRow(type, RIBBON_ROWS);
     SetDlgItemTextW(page, IDC_RIBBON_TYPE, row >= 0 ? RibbonTable[row].name : L"");
     SetDlgItemTextW(page, IDC_REMAIN_COUNT, count);

@@ -8,5 +8,6 @@ INT_PTR CALLBACK DlgToolProc(HWND page, UINT message, WPARAM wParam, LPARAM lPar
 // stay empty when no INF file of the driver is found.
 void IsInfExist(HWND page);
 // Asks the printer for its firmware version, serial number and ribbon and
-// shows what it reported; nothing when the printer cannot be reached.
+// shows what it reported; nothing when the printer cannot be reached. The
+// first failed exchange ends the questions; what was not read stays empty.
 void ShowPrinterInformation(HWND page);

@@ -15,11 +15,14 @@ const BYTE kCr = 0x0D;
 const BYTE kReplyText = 1;
 const BYTE kReplyNotReady = 0;
 
+// The status block's byte that carries a number.
+const DWORD kStatusNumberByte = 5;
+
 const DWORD kNotReadyPauseMs = 500;
 const DWORD kTaskUnavailablePauseMs = 1000;
 
-// Firmware rejections of a bulk exchange, in the order the reply is searched
-// after "OK".
+// The printer's rejections of a command, in the order the reply is searched
+// (after "OK" on a bulk exchange).
 struct Rejection {
     LPCSTR word;
     DWORD code;
@@ -59,7 +62,7 @@ bool AppendParameter(char* text, size_t* length, LPCSTR parameter)
 
 } // namespace
 
-int CQelCmd::ParseReplyNumber(LPCSTR text)
+int CQelCmd::ParseReplyNumber(LPCSTR text, BOOL* digitsFound)
 {
     LPCSTR p = text;
     while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
@@ -76,6 +79,8 @@ int CQelCmd::ParseReplyNumber(LPCSTR text)
             value = value * 10 + (*p - '0');
         ++p;
     }
+    if (digitsFound)
+        *digitsFound = digits;
     if (!digits)
         return 0;
     if (negative)
@@ -263,10 +268,9 @@ DWORD CQelCmd::ExchangeLocked(const BYTE* data, DWORD dataLength)
                          dataLength, m_dwSentData);
                 return result;
             }
-            for (const Rejection& r : kRejections) {
-                if (ReplyTextContains(r.word))
-                    return r.code;
-            }
+            DWORD rejection = GetResponseRejection();
+            if (rejection != ERROR_SUCCESS)
+                return rejection;
             if (ReplyTextContains("TASK UNAVA"))
                 pauseMs = kTaskUnavailablePauseMs;
         }
@@ -286,11 +290,52 @@ int CQelCmd::GetResponseInt(int* value)
         CopyReplyText(text, sizeof(text));
         number = ParseReplyNumber(text);
     } else {
-        number = m_byResponse[5];
+        number = m_byResponse[kStatusNumberByte];
     }
     if (value)
         *value = number;
     return number;
+}
+
+DWORD CQelCmd::GetResponseNumber(int* value) const
+{
+    DWORD result = ERROR_SUCCESS;
+    int number = 0;
+    if (!value) {
+        result = ERROR_INVALID_PARAMETER;
+    } else if (m_dwRecvResponse > 0 && m_byResponse[0] == kReplyNotReady) {
+        result = ERROR_NOT_READY;
+    } else if (IsTextReply()) {
+        char text[QEL_CMD_BUFFER_SIZE];
+        CopyReplyText(text, sizeof(text));
+        BOOL digits = FALSE;
+        number = ParseReplyNumber(text, &digits);
+        if (!digits)
+            result = ERROR_INVALID_DATA;
+    } else if (m_dwRecvResponse > kStatusNumberByte) {
+        number = m_byResponse[kStatusNumberByte];
+    } else {
+        result = ERROR_INVALID_DATA;
+    }
+    if (result != ERROR_SUCCESS) {
+        SetLastError(result);
+        return result;
+    }
+    *value = number;
+    return ERROR_SUCCESS;
+}
+
+DWORD CQelCmd::GetResponseRejection() const
+{
+    if (!IsTextReply())
+        return ERROR_SUCCESS;
+    char text[QEL_CMD_BUFFER_SIZE];
+    CopyReplyText(text, sizeof(text));
+    for (const Rejection& r : kRejections) {
+        if (strstr(text, r.word))
+            return r.code;
+    }
+    return ERROR_SUCCESS;
 }
 
 double CQelCmd::GetResponseDouble(double* value)
@@ -361,15 +406,19 @@ DWORD CQelCmd::GetRibbonInfo(BYTE* byRibbonType, int* nRemainCount, int* nOrigin
     BYTE type = RIBBON_UNKNOWN;
     int remain = 0, origin = 0;
     char ribbonText[QEL_RIBBON_TEXT_SIZE] = "";
-    DWORD result;
+    DWORD result = ERROR_SUCCESS;
 
     if (text) {
-        // Only the ribbon's name is shown; its exchange does not decide the result.
-        if (DoCommand("Ds", "1") == ERROR_SUCCESS && IsTextReply())
+        // Only the ribbon's name is shown, so its reply does not decide the
+        // result; a failed link does, since asking on would only wait out
+        // another time-out.
+        result = DoCommand("Ds", "1");
+        if (result == ERROR_SUCCESS && IsTextReply())
             CopyReplyText(ribbonText, sizeof(ribbonText));
     }
 
-    result = DoCommand("Ds", "2");
+    if (result == ERROR_SUCCESS)
+        result = DoCommand("Ds", "2");
     if (result == ERROR_SUCCESS && IsTextReply()) {
         char reply[QEL_CMD_BUFFER_SIZE];
         CopyReplyText(reply, sizeof(reply));

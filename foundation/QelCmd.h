@@ -100,9 +100,20 @@ public:
     // or the printer never took the data).
     DWORD DoCommand(LPCSTR command, LPCSTR p1 = NULL, LPCSTR p2 = NULL, LPCSTR p3 = NULL,
                     LPCSTR p4 = NULL, const BYTE* data = NULL, DWORD dataLength = 0);
-    // Text reply: the leading decimal number (0 without digits, clamped to
-    // the int range); other replies: byte 5.
+    // Text reply: the leading decimal number (blanks before it skipped, a
+    // sign allowed, 0 without digits, clamped to the int range); other
+    // replies: byte 5.
     int GetResponseInt(int* value);
+    // The number the last reply carries, read as GetResponseInt reads it: 0
+    // with *value set for a text reply that starts with a number or a status
+    // block that reaches byte 5. ERROR_NOT_READY for a not-ready reply,
+    // ERROR_INVALID_DATA for any other reply, *value untouched and the last
+    // error set.
+    DWORD GetResponseNumber(int* value) const;
+    // The printer's rejection of the last command: the ERR_FW_* code of a
+    // text reply that holds "CMD ERR", "PARA ERR", "TASK NOT CREATED",
+    // "NACK" or "MEM FULL" (tested in this order); 0 for any other reply.
+    DWORD GetResponseRejection() const;
     // Text reply: the text as a floating-point number; other replies: 0.0.
     double GetResponseDouble(double* value);
     void GetCommandHeader(const BYTE** header, DWORD* length) const;
@@ -113,7 +124,8 @@ public:
     // n = 1 firmware ("Dxh"), 2 "Dgb", 3 serial ("Dxl;p"), 4 "Dq"; text holds
     // QEL_INFO_TEXT_SIZE bytes and is left as it was unless a text reply came.
     DWORD GetPrinterInfoText(int n, LPSTR text);
-    // text, when given, holds QEL_RIBBON_TEXT_SIZE bytes.
+    // text, when given, holds QEL_RIBBON_TEXT_SIZE bytes. A failed exchange
+    // ends the query with its result; nothing more is asked.
     DWORD GetRibbonInfo(BYTE* byRibbonType, int* nRemainCount, int* nOriginCount, LPSTR text);
 
     // Status, tasks and magnetic jobs (QelCmdStatus.cpp).
@@ -185,8 +197,9 @@ private:
     };
 
     // The leading decimal number of text (blanks skipped, sign allowed),
-    // clamped to the int range; 0 without digits.
-    static int ParseReplyNumber(LPCSTR text);
+    // clamped to the int range; 0 without digits. *digitsFound, when given,
+    // tells whether there were any.
+    static int ParseReplyNumber(LPCSTR text, BOOL* digitsFound = NULL);
     // Empties the lengths and buffers of the last exchange.
     void ClearExchange();
     // Steps of DoCommand while the printer's mutex is held.

@@ -13,147 +13,15 @@ const DWORD MARKER = 0xDEADBEEF;
 const int GUARD = 77;
 const DWORD RECORD_WAIT_MS = 5000;
 
-std::string Text(const char* text)
-{
-    return std::string("\x01", 1) + text + std::string("\0", 1);
-}
-
 // A status block whose byte 5 is value.
 std::string Status(BYTE value, size_t length = 8)
 {
+    const size_t valueByte = 5;
     std::string block(length, '\0');
     block[0] = 2;
-    if (length > POSITION_STATUS_VALUE_BYTE)
-        block[POSITION_STATUS_VALUE_BYTE] = static_cast<char>(value);
+    if (length > valueByte)
+        block[valueByte] = static_cast<char>(value);
     return block;
-}
-
-DWORD Decode(const std::string& reply, int* value)
-{
-    return DecodePositionReply(reinterpret_cast<const BYTE*>(reply.data()), static_cast<DWORD>(reply.size()), value);
-}
-
-DWORD Check(const std::string& reply)
-{
-    return CheckWriteReply(reinterpret_cast<const BYTE*>(reply.data()), static_cast<DWORD>(reply.size()));
-}
-
-TEST(PositionReply, TextReplyGivesItsLeadingNumber)
-{
-    const struct {
-        const char* text;
-        int value;
-    } cases[] = {{"-10", -10}, {"0", 0}, {"15", 15}, {"-15", -15}, {"+4", 4}, {" 7", 7},
-                 {"\t-3", -3}, {"12;34", 12}, {"5 OK", 5}, {"007", 7}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        int value = GUARD;
-        EXPECT_EQ(0u, Decode(Text(c.text), &value));
-        EXPECT_EQ(c.value, value);
-    }
-}
-
-TEST(PositionReply, StatusBlockGivesByteFiveAsSignedByte)
-{
-    int value = GUARD;
-    EXPECT_EQ(0u, Decode(Status(0xF6), &value));
-    EXPECT_EQ(-10, value);
-    EXPECT_EQ(0u, Decode(Status(0xF1), &value));
-    EXPECT_EQ(-15, value);
-    // A text number counts by its low byte, like the status block's byte.
-    EXPECT_EQ(0u, Decode(Text("241"), &value));
-    EXPECT_EQ(-15, value);
-    EXPECT_EQ(0u, Decode(Text("255"), &value));
-    EXPECT_EQ(-1, value);
-    EXPECT_EQ(0u, Decode(Status(0x0F), &value));
-    EXPECT_EQ(15, value);
-    // Exactly six bytes reach byte 5.
-    EXPECT_EQ(0u, Decode(Status(0x03, 6), &value));
-    EXPECT_EQ(3, value);
-}
-
-TEST(PositionReply, UnusableRepliesAreErrorsAndLeaveTheValue)
-{
-    const struct {
-        std::string reply;
-        DWORD code;
-    } cases[] = {
-        {std::string(), ERROR_INVALID_DATA},
-        {std::string("\0", 1), ERROR_NOT_READY},
-        {std::string("\0\0\0\0\0\x05", 6), ERROR_NOT_READY},
-        {Text(""), ERROR_INVALID_DATA},
-        {std::string("\x01", 1), ERROR_INVALID_DATA},
-        {Text("abc"), ERROR_INVALID_DATA},
-        {Text("-"), ERROR_INVALID_DATA},
-        {Text("- 3"), ERROR_INVALID_DATA},
-        {Text("CMD ERR"), ERROR_INVALID_DATA},
-        {Text("16"), ERROR_INVALID_DATA},
-        {Text("-16"), ERROR_INVALID_DATA},
-        {Text("240"), ERROR_INVALID_DATA},
-        {Text("256"), ERROR_INVALID_DATA},
-        {Text("-129"), ERROR_INVALID_DATA},
-        {Text("4294967286"), ERROR_INVALID_DATA},
-        {Text("-99999999999999999999"), ERROR_INVALID_DATA},
-        {Status(0x10), ERROR_INVALID_DATA},
-        {Status(0xF0), ERROR_INVALID_DATA},
-        {Status(0x03, 5), ERROR_INVALID_DATA},
-        {Status(0x03, 1), ERROR_INVALID_DATA},
-    };
-    for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
-        SCOPED_TRACE(i);
-        int value = GUARD;
-        EXPECT_EQ(cases[i].code, Decode(cases[i].reply, &value));
-        EXPECT_EQ(GUARD, value);
-    }
-}
-
-TEST(PositionReply, TextEndsAtTheBytesRead)
-{
-    // "1" then a digit beyond the bytes read: the number is 1, not 12.
-    const BYTE reply[] = {1, '1', '2'};
-    int value = GUARD;
-    EXPECT_EQ(0u, DecodePositionReply(reply, 2, &value));
-    EXPECT_EQ(1, value);
-    // No digit within the bytes read.
-    value = GUARD;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), DecodePositionReply(reply, 1, &value));
-    EXPECT_EQ(GUARD, value);
-}
-
-TEST(PositionReply, MissingArgumentsAreRefused)
-{
-    int value = GUARD;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), DecodePositionReply(nullptr, 4, &value));
-    EXPECT_EQ(GUARD, value);
-    const BYTE reply[] = {1, '1', 0};
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), DecodePositionReply(reply, 3, nullptr));
-}
-
-TEST(WriteReply, RejectionWordsGiveTheirCodes)
-{
-    EXPECT_EQ(ERR_FW_CMD, Check(Text("CMD ERR")));
-    EXPECT_EQ(ERR_FW_PARA, Check(Text("xxPARA ERRxx")));
-    EXPECT_EQ(ERR_FW_TASK_NOT_CREATED, Check(Text("TASK NOT CREATED")));
-    EXPECT_EQ(ERR_FW_NACK, Check(Text("NACK")));
-    EXPECT_EQ(ERR_FW_MEM_FULL, Check(Text(" MEM FULL")));
-    // The first word of the list decides.
-    EXPECT_EQ(ERR_FW_PARA, Check(Text("NACK PARA ERR")));
-}
-
-TEST(WriteReply, EverythingElseIsAccepted)
-{
-    EXPECT_EQ(0u, Check(Text("OK")));
-    EXPECT_EQ(0u, Check(Text("")));
-    EXPECT_EQ(0u, Check(Text("nack")));
-    EXPECT_EQ(0u, Check(std::string("\0", 1)));
-    EXPECT_EQ(0u, Check(std::string()));
-    EXPECT_EQ(0u, Check(std::string("\x02NACK", 5)));
-    // Text after the terminator or beyond the bytes read does not count.
-    EXPECT_EQ(0u, Check(std::string("\x01OK\0NACK", 8)));
-    const BYTE cut[] = {1, 'N', 'A', 'C', 'K'};
-    EXPECT_EQ(0u, CheckWriteReply(cut, 4));
-    EXPECT_EQ(ERR_FW_NACK, CheckWriteReply(cut, 5));
-    EXPECT_EQ(0u, CheckWriteReply(nullptr, 5));
 }
 
 // The exchanges against the emulated printer, over TCP on a loopback address
@@ -203,27 +71,60 @@ TEST_F(PositionExchange, ReadAsksForLThenTThenS)
     EXPECT_EQ((std::vector<std::string>{Frame("Dwz;u;1"), Frame("Dwz;u;2"), Frame("Dwz;u;3")}), Requests(3));
 }
 
-TEST_F(PositionExchange, ReadStopsAtTheFirstUnusableReply)
+TEST_F(PositionExchange, ReadShowsTheLowByteOfEachNumberAsASignedByte)
 {
-    m_emu.AddStep(EMU_MATCH_EXACT, "Dwz;u;1", EmuText("3"));
-    m_emu.AddStep(EMU_MATCH_EXACT, "Dwz;u;2", EmuText("PARA ERR"));
-    int l = GUARD, t = GUARD, s = GUARD;
-    SetLastError(MARKER);
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), ReadPositionValues(&m_cmd, &l, &t, &s));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), GetLastError());
-    EXPECT_EQ(GUARD, l);
-    EXPECT_EQ(GUARD, t);
-    EXPECT_EQ(GUARD, s);
-    EXPECT_EQ((std::vector<std::string>{Frame("Dwz;u;1"), Frame("Dwz;u;2")}), Requests(2));
+    const struct {
+        const char* what;
+        EmuStep reply;
+        int value;
+    } cases[] = {
+        {"text", EmuText("-10"), -10},
+        {"text after blanks", EmuText("\r\n 7"), 7},
+        {"text of a byte", EmuText("241"), -15},
+        {"text above the range", EmuText("16"), 16},
+        {"text beyond a byte", EmuText("300"), 44},
+        {"status block", EmuBytes(Status(0xF1)), -15},
+        {"status block below the range", EmuBytes(Status(0xF0)), -16},
+        {"status block above the range", EmuBytes(Status(0x7F)), 127},
+    };
+    m_emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;2", EmuText("2"));
+    m_emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;3", EmuText("3"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_emu.AddStep(EMU_MATCH_EXACT, "Dwz;u;1", c.reply);
+        int l = GUARD, t = GUARD, s = GUARD;
+        SetLastError(MARKER);
+        EXPECT_EQ(0u, ReadPositionValues(&m_cmd, &l, &t, &s));
+        EXPECT_EQ(0u, GetLastError());
+        EXPECT_EQ((std::vector<int>{c.value, 2, 3}), (std::vector<int>{l, t, s}));
+    }
 }
 
-TEST_F(PositionExchange, ReadReportsANotReadyPrinter)
+TEST_F(PositionExchange, ReadStopsAtAReplyWithoutANumber)
 {
-    m_emu.AddStep(EMU_MATCH_EXACT, "Dwz;u;1", EmuNotReady());
-    int l = GUARD, t = GUARD, s = GUARD;
-    EXPECT_EQ(static_cast<DWORD>(ERROR_NOT_READY), ReadPositionValues(&m_cmd, &l, &t, &s));
-    EXPECT_EQ(GUARD, l);
-    EXPECT_EQ(1u, Requests(1).size());
+    const struct {
+        const char* what;
+        EmuStep reply;
+        DWORD result;
+    } cases[] = {
+        {"not ready", EmuNotReady(), ERROR_NOT_READY},
+        {"rejection", EmuText("PARA ERR"), ERROR_INVALID_DATA},
+        {"empty text", EmuText(""), ERROR_INVALID_DATA},
+        {"sign without digits", EmuText("- 3"), ERROR_INVALID_DATA},
+        {"status block without byte 5", EmuBytes(Status(3, 5)), ERROR_INVALID_DATA},
+    };
+    m_emu.Reply("Dwz;u;1", "3");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_emu.ClearFrames();
+        m_emu.AddStep(EMU_MATCH_EXACT, "Dwz;u;2", c.reply);
+        int l = GUARD, t = GUARD, s = GUARD;
+        SetLastError(MARKER);
+        EXPECT_EQ(c.result, ReadPositionValues(&m_cmd, &l, &t, &s));
+        EXPECT_EQ(c.result, GetLastError());
+        EXPECT_EQ((std::vector<int>{GUARD, GUARD, GUARD}), (std::vector<int>{l, t, s}));
+        EXPECT_EQ((std::vector<std::string>{Frame("Dwz;u;1"), Frame("Dwz;u;2")}), Requests(2));
+    }
 }
 
 TEST_F(PositionExchange, ReadReportsALostConnection)

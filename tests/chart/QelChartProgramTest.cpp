@@ -314,6 +314,37 @@ TEST_F(QelChartRun, RejectedWriteStopsAndShowsTheErrorCode)
     CancelAndExpectExit();
 }
 
+TEST_F(QelChartRun, ValuesOutsideTheRangeAreShownAndApplyWaitsUntilTheyAreSteppedIn)
+{
+    m_emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;1", EmuText("20"));
+    m_emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;2", EmuText("5"));
+    m_emu.SetStanding(EMU_MATCH_EXACT, "Dwz;u;3", EmuBytes(StatusBlock(0xF0)));
+    HWND dialog = StartAndRead(ToolPageArguments(m_printer, TOOL_PAGE_ENGLISH), ENGLISH);
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_FALSE(m_run.HasMessageBox());
+    ExpectValues(m_run, L"20", L"5", L"-16");
+    ExpectAllEnabled(dialog);
+
+    // Apply refuses until every value is in the range. A step leaves the
+    // range's end, and T follows L by that one step.
+    for (const StepCase& step : {StepCase{ID_EDIT_L, false, L"14", L"4", L"-16"},
+                                 StepCase{ID_EDIT_S, true, L"14", L"4", L"-14"}}) {
+        std::wstring text, caption;
+        Apply(&text, &caption);
+        EXPECT_EQ(L"Please enter an integer between -15 and 15.", text);
+        EXPECT_EQ(3u, Requests(m_emu).size());
+        StepAndExpect({step});
+    }
+    std::wstring text, caption;
+    Apply(&text, &caption);
+    EXPECT_EQ(L"Apply OK.", text);
+    ASSERT_TRUE(m_emu.WaitForFrames(6, STEP_TIMEOUT_MS));
+    std::vector<std::wstring> frames = Requests(m_emu);
+    EXPECT_EQ((std::vector<std::wstring>{Frame("Swz;u;1;14"), Frame("Swz;u;2;4"), Frame("Swz;u;3;-14")}),
+              std::vector<std::wstring>(frames.begin() + 3, frames.end()));
+    CancelAndExpectExit();
+}
+
 TEST_F(QelChartRun, AboutBoxOpensFromTheSystemMenu)
 {
     HWND dialog = StartAndRead(ToolPageArguments(m_printer, TOOL_PAGE_ENGLISH), ENGLISH);

@@ -1,7 +1,8 @@
 // The "Advanced card in and card out options" dialog, opened from the Print
 // Option page in the sheet host double: its layout and exchanges per model,
 // which replies switch a setting on, the numbers it sends, and how it
-// reports a printer that cannot be reached or stops answering.
+// reports a printer that cannot be reached, stops answering or rejects a
+// command.
 #include "PageSheet.h"
 #include "AdvancedCardResource.h"
 #include "DialogDriver.h"
@@ -47,6 +48,7 @@ protected:
             numbers.clear();
             for (int id : kNumberBoxes)
                 numbers.push_back(ControlText(dialog, id));
+            applyEnabled = ControlEnabled(dialog, IDC_ADV_APPLY);
             readFrames = printer.TakeFrames();
             if (script)
                 script(dialog);
@@ -62,6 +64,7 @@ protected:
     std::vector<int> hidden;
     std::vector<std::wstring> labels, numbers;
     std::vector<bool> switches;
+    bool applyEnabled = false;
     std::vector<std::string> readFrames, applyFrames;
 };
 
@@ -132,26 +135,55 @@ TEST_F(AdvancedCardDialog, OnlyAReplyCarryingTheNumberSwitchesASettingOn)
         const char* what;
         EmuStep reply;
         bool m1;
+        bool stops; // the read ends with the stop box and Apply is disabled
     } cases[] = {
-        {"text 0", EmuText("0"), true},
-        {"text +0", EmuText("+0"), true},
-        {"text 1", EmuText("1"), false},
-        {"text without a number", EmuText("OK"), false},
-        {"status block, byte 5 = 0", EmuBytes(block), true},
-        {"status block too short for byte 5", EmuBytes(shortBlock), false},
-        {"not ready", EmuNotReady(), false},
-        // A printer that stops answering is not asked again.
-        {"connection closed", EmuClose(), false},
+        {"text 0", EmuText("0"), true, false},
+        {"text +0", EmuText("+0"), true, false},
+        {"text 0 after a blank", EmuText(" 0"), true, false},
+        {"text 0 after a line end", EmuText("\r\n0"), true, false},
+        {"text 1", EmuText("1"), false, false},
+        {"text without a number", EmuText("OK"), false, false},
+        {"status block, byte 5 = 0", EmuBytes(block), true, false},
+        {"status block too short for byte 5", EmuBytes(shortBlock), false, false},
+        {"not ready", EmuNotReady(), false, false},
+        {"rejection", EmuText("CMD ERR"), false, true},
+        {"connection closed", EmuClose(), false, true},
     };
     printer.Emu().Reply("Dck;m2", "0");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         printer.Emu().AddStep(EMU_MATCH_EXACT, "Dck;m1", c.reply);
         Run(L"Vornex T42G", nullptr);
-        const bool closed = c.reply.action == EMU_CLOSE;
-        EXPECT_EQ((std::vector<bool>{false, c.m1, !closed}), switches);
-        EXPECT_EQ(closed ? Frames({"Dck;m1"}) : Frames({"Dck;m1", "Dck;m2"}), readFrames);
-        EXPECT_TRUE(Boxes().empty());
+        EXPECT_EQ((std::vector<bool>{false, c.m1, !c.stops}), switches);
+        EXPECT_EQ(c.stops ? Frames({"Dck;m1"}) : Frames({"Dck;m1", "Dck;m2"}), readFrames);
+        EXPECT_EQ(!c.stops, applyEnabled);
+        ASSERT_EQ(c.stops ? 1u : 0u, Boxes().size());
+        for (const CaughtBox& box : Boxes())
+            EXPECT_EQ(IDI_ERROR, box.icon);
+    }
+}
+
+TEST_F(AdvancedCardDialog, ARejectedCommandStopsTheApplyWithTheStopBox)
+{
+    const struct {
+        const char* word;
+        LPCWSTR text;
+    } cases[] = {
+        {"CMD ERR", L"Error code = 0x000100A1"},
+        {"PARA ERR", L"Error code = 0x000100A2"},
+        {"TASK NOT CREATED", L"Error code = 0x000100A3"},
+        {"NACK", L"Error code = 0x000100A4"},
+        {"MEM FULL", L"Error code = 0x000100A5"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        printer.Emu().AddStep(EMU_MATCH_EXACT, "Sck;m2;1", EmuText(c.word));
+        Run(L"Vornex T42G", [](HWND dialog) { ClickIn(dialog, IDC_ADV_APPLY); });
+        EXPECT_EQ(Frames({"Sck;m1;0", "Sck;m2;1"}), applyFrames);
+        ASSERT_EQ(1u, Boxes().size());
+        EXPECT_EQ(c.text, Boxes()[0].text);
+        EXPECT_EQ(printer.Name(), Boxes()[0].caption);
+        EXPECT_EQ(IDI_ERROR, Boxes()[0].icon);
     }
 }
 
@@ -193,17 +225,30 @@ TEST_F(AdvancedCardDialog, FailuresShowTheStopBoxWithTheSystemText)
     EXPECT_EQ(reset, Boxes()[0].text);
     EXPECT_EQ(printer.Name(), Boxes()[0].caption);
     EXPECT_EQ(IDI_ERROR, Boxes()[0].icon);
-    // A printer that cannot be reached: the read and the apply both say so.
+    // A printer that cannot be reached, when the dialog opens or later at
+    // "Apply to printer": each says so. Nothing was read at the opening, so
+    // nothing can be applied.
     const std::wstring lonely = L"No Such Card Printer";
-    Run(L"Vornex T42", [](HWND dialog) { ClickIn(dialog, IDC_ADV_APPLY); }, lonely.c_str());
-    EXPECT_EQ((std::vector<bool>{false, false, false}), switches);
-    ASSERT_EQ(2u, Boxes().size());
-    for (const CaughtBox& box : Boxes()) {
-        EXPECT_EQ(notConnected, box.text);
-        EXPECT_EQ(lonely, box.caption);
-        EXPECT_EQ(IDI_ERROR, box.icon);
+    const struct {
+        const std::wstring& name;
+        bool stopBeforeApply;
+    } cases[] = {{lonely, false}, {printer.Name(), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Run(L"Vornex T42", [&](HWND dialog) {
+            if (c.stopBeforeApply)
+                printer.Emu().Stop();
+            ClickIn(dialog, IDC_ADV_APPLY);
+        }, c.name.c_str());
+        EXPECT_EQ(c.stopBeforeApply, applyEnabled);
+        ASSERT_EQ(1u, Boxes().size());
+        EXPECT_EQ(notConnected, Boxes()[0].text);
+        EXPECT_EQ(c.name, Boxes()[0].caption);
+        EXPECT_EQ(IDI_ERROR, Boxes()[0].icon);
+        EXPECT_TRUE(applyFrames.empty());
+        // The switches of the T42 printer read as on, none of the lonely one.
+        EXPECT_EQ((std::vector<bool>{c.stopBeforeApply, c.stopBeforeApply, false}), switches);
     }
-    EXPECT_TRUE(readFrames.empty() && applyFrames.empty());
 }
 
 } // namespace

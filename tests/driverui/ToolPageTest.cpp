@@ -87,6 +87,35 @@ TEST_F(ToolPage, ThePrinterInformationIsShownAsReported)
     EXPECT_TRUE(sheet->Host().MessageBoxes().empty());
 }
 
+TEST_F(ToolPage, AFailedExchangeEndsTheQuestionsAndWhatWasNotReadStaysEmpty)
+{
+    const std::vector<std::string> all = Frames({"Dxh", "Dgb", "Dxl;p", "Ds;1", "Ds;2", "Ds;3"});
+    const Texts shown = {L"V1.02.03", L"SN0042", L"YMCKO", L"150", L"RC-7"};
+    struct Case {
+        const char* what;
+        const char* request;
+        EmuStep step;
+        size_t asked;
+        Texts shown;
+    } cases[] = {
+        // A printer that went silent costs one time-out, not one per question.
+        {"silent printer", "Dxh", EmuSilent(), 1, {L"", L"", L"", L"", L""}},
+        {"closed at the ribbon's name", "Ds;1", EmuClose(), 4, {L"V1.02.03", L"SN0042", L"", L"", L""}},
+        // A count not read is no empty ribbon.
+        {"closed at the counts", "Ds;3", EmuClose(), 6, {L"V1.02.03", L"SN0042", L"YMCKO", L"", L"RC-7"}},
+        // A rejection is the printer's answer: the questions go on.
+        {"rejection", "Dxh", EmuText("CMD ERR"), 6, shown},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        printer.Emu().AddStep(EMU_MATCH_EXACT, c.request, c.step);
+        Open(L"Vornex T42");
+        EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + c.asked), setUpFrames);
+        EXPECT_EQ(c.shown, Information());
+        EXPECT_TRUE(sheet->Host().MessageBoxes().empty());
+    }
+}
+
 TEST_F(ToolPage, TheLanguageChosenIsStoredWhenTheSheetApplies)
 {
     struct Case {

@@ -405,6 +405,52 @@ TEST_F(ReplyNumbers, ReadsByteFiveOfOtherReplies)
     EXPECT_EQ(0, p.cmd.GetResponseInt(NULL));
 }
 
+TEST_F(ReplyNumbers, TellsWhetherTheReplyCarriesANumber)
+{
+    struct Case {
+        std::string reply;
+        DWORD result;
+        int value;
+    } cases[] = {
+        {Text(" 0"), 0, 0}, {Text("\r\n2"), 0, 2}, {Text("-3;4"), 0, -3}, {Text("+0"), 0, 0},
+        {StatusBlock({{5, 0xC8}}), 0, 200}, {Text("OK"), ERROR_INVALID_DATA, 77}, {Text(""), ERROR_INVALID_DATA, 77},
+        {Text("- 3"), ERROR_INVALID_DATA, 77}, {std::string("\x02\0\0\0\0", 5), ERROR_INVALID_DATA, 77},
+        {std::string("\0\0\0\0\0\x05", 6), ERROR_NOT_READY, 77},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.reply));
+        Answer(c.reply);
+        int out = 77;
+        SetLastError(kLastErrorMarker);
+        EXPECT_EQ(c.result, p.cmd.GetResponseNumber(&out));
+        EXPECT_EQ(c.result ? c.result : kLastErrorMarker, GetLastError());
+        EXPECT_EQ(c.value, out);
+    }
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), p.cmd.GetResponseNumber(NULL));
+}
+
+TEST_F(ReplyNumbers, NamesThePrintersRejectionOfACommand)
+{
+    struct Case {
+        std::string reply;
+        DWORD code;
+    } cases[] = {
+        {Text("CMD ERR"), ERR_FW_CMD}, {Text("xxPARA ERRxx"), ERR_FW_PARA},
+        {Text("TASK NOT CREATED"), ERR_FW_TASK_NOT_CREATED}, {Text("NACK"), ERR_FW_NACK},
+        {Text(" MEM FULL"), ERR_FW_MEM_FULL},
+        // The first word of the list decides.
+        {Text("NACK PARA ERR"), ERR_FW_PARA},
+        {Text("OK"), 0}, {Text("nack"), 0}, {std::string("\x02NACK", 5), 0}, {std::string(1, '\0'), 0},
+        // Text after the terminator does not count.
+        {std::string("\x01OK\0NACK", 8), 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.reply));
+        Answer(c.reply);
+        EXPECT_EQ(c.code, p.cmd.GetResponseRejection());
+    }
+}
+
 TEST_F(ReplyNumbers, ReadsTextRepliesAsFloatingPointNumbers)
 {
     Answer(Text("1.25;3"));
@@ -643,23 +689,37 @@ TEST_F(Ribbon, FitsTheNameIntoSixteenBytes)
     }
 }
 
-TEST(RibbonLink, ReportsTheFailureOfTheTypeQuery)
+TEST(RibbonLink, AFailedExchangeEndsTheQueryWithItsResult)
 {
-    CmdOverEmulator p;
-    ASSERT_TRUE(p.Open(CMD_OVER_USB));
-    p.emu.Reply("Ds;1", "YMCKO ribbon");
-    p.emu.AddStep(EMU_MATCH_EXACT, "Ds;2", EmuClose());
-    BYTE type = 0;
-    int remain = -1, origin = -1;
-    char text[QEL_RIBBON_TEXT_SIZE];
-    SetLastError(kLastErrorMarker);
-    DWORD result = p.cmd.GetRibbonInfo(&type, &remain, &origin, text);
-    EXPECT_NE(0u, result);
-    EXPECT_EQ(result, GetLastError());
-    EXPECT_EQ(RIBBON_UNKNOWN, type);
-    EXPECT_EQ(0, remain);
-    EXPECT_EQ(0, origin);
-    EXPECT_STREQ("YMCKO ribbon", text);
+    struct Case {
+        const char* failedAt;
+        EmuStep step;
+        const char* text;
+    } cases[] = {{"Ds;1", EmuSilent(), ""}, {"Ds;2", EmuClose(), "YMCKO ribbon"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failedAt);
+        CmdOverEmulator p;
+        ASSERT_TRUE(p.Open(CMD_OVER_USB));
+        p.link.SetTimeOut(300, 300);
+        p.emu.Reply("Ds;1", "YMCKO ribbon");
+        p.emu.AddStep(EMU_MATCH_EXACT, c.failedAt, c.step);
+        BYTE type = 0;
+        int remain = -1, origin = -1;
+        char text[QEL_RIBBON_TEXT_SIZE] = "before";
+        SetLastError(kLastErrorMarker);
+        DWORD result = p.cmd.GetRibbonInfo(&type, &remain, &origin, text);
+        EXPECT_NE(0u, result);
+        EXPECT_EQ(result, GetLastError());
+        EXPECT_EQ(RIBBON_UNKNOWN, type);
+        EXPECT_EQ(0, remain);
+        EXPECT_EQ(0, origin);
+        EXPECT_STREQ(c.text, text);
+        // Nothing is asked after the failed exchange.
+        const size_t asked = c.text[0] ? 2 : 1;
+        std::vector<EmuFrame> frames = p.ExactFrames(asked);
+        ASSERT_EQ(asked, frames.size());
+        EXPECT_EQ(c.failedAt, frames.back().request);
+    }
 }
 
 } // namespace
