@@ -1,5 +1,6 @@
 #include "DialogLayout.h"
 
+#include "IconCheck.h"
 #include "ProcessWindows.h"
 
 #include <cstdio>
@@ -39,6 +40,13 @@ bool HoldsText(HWND control, bool* wraps)
     return false;
 }
 
+bool IsIcon(HWND control)
+{
+    WCHAR cls[32] = L"";
+    GetClassNameW(control, cls, 32);
+    return lstrcmpiW(cls, L"Static") == 0 && (GetWindowLongW(control, GWL_STYLE) & SS_TYPEMASK) == SS_ICON;
+}
+
 // Room a check box or radio button keeps for its box beside the text.
 LONG BoxRoom(HWND control)
 {
@@ -54,7 +62,7 @@ LONG BoxRoom(HWND control)
 
 } // namespace
 
-std::vector<LayoutFault> CheckDialogLayout(HWND dialog, const LOGFONTW* font)
+std::vector<LayoutFault> CheckDialogLayout(HWND dialog, const LOGFONTW* font, const std::vector<IconFile>& icons)
 {
     std::vector<LayoutFault> faults;
     RECT client;
@@ -77,6 +85,16 @@ std::vector<LayoutFault> CheckDialogLayout(HWND dialog, const LOGFONTW* font)
             faults.push_back({id, L"right edge outside the dialog", r.right, client.right});
         if (r.bottom > client.bottom)
             faults.push_back({id, L"bottom edge outside the dialog", r.bottom, client.bottom});
+
+        if (IsIcon(control)) {
+            const IconFile* file = nullptr;
+            for (const IconFile& icon : icons)
+                file = icon.id == id ? &icon : file;
+            if (file)
+                CheckIconControl(control, file->path, &faults);
+            else
+                faults.push_back({id, L"icon with an .ico file to compare", 1, 0});
+        }
 
         bool wraps = false;
         std::wstring text = WindowText(control);
@@ -109,7 +127,7 @@ std::string DescribeFaults(const char* dialog, const char* language, const std::
         char what[1024] = "";
         WideCharToMultiByte(CP_UTF8, 0, f.what.c_str(), -1, what, sizeof(what), nullptr, nullptr);
         char line[1200];
-        snprintf(line, sizeof(line), "%s [%s]: control %d %s: %ld > %ld\n", dialog, language, f.id, what,
+        snprintf(line, sizeof(line), "%s [%s]: control %d %s: needs %ld, has %ld\n", dialog, language, f.id, what,
                  static_cast<long>(f.need), static_cast<long>(f.have));
         out += line;
     }

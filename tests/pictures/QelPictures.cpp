@@ -1,6 +1,7 @@
 // QelPictures: opens the system's windows on a real display, in one language,
-// against an emulated card printer; checks each window's layout and, when
-// asked, saves a picture of it.
+// against an emulated card printer and with the driver's INF file installed;
+// checks each window's layout and pictures and, when asked, saves a picture
+// of it.
 //   QelPictures.exe <en|zh> [<folder for the pictures>]
 // The first layout fault of each window is printed; the exit code is the
 // number of windows with faults.
@@ -21,6 +22,7 @@
 #include "FileReading.h"
 #include "LanguageFile.h"
 #include "PrinterEmulator.h"
+#include "InstalledDriverInf.h"
 #include "InstalledPrinter.h"
 #include "PageTemplates.h"
 #include "PrintAreaResource.h"
@@ -28,6 +30,7 @@
 #include "ProgramRun.h"
 #include "SheetHost.h"
 #include "StateInfo.h"
+#include "ToolResource.h"
 #include "WindowPicture.h"
 
 namespace {
@@ -40,11 +43,13 @@ struct Run {
     int faulty = 0;
 };
 
-// Checks one shown dialog and saves a picture of what shows it (the dialog
-// itself, or the sheet around a page) as "<name>-<language>.bmp".
-void Look(Run& run, const std::string& name, HWND dialog, const LOGFONTW* font, HWND shown = nullptr)
+// Checks one shown dialog, with the .ico files of its icon controls, and
+// saves a picture of what shows it (the dialog itself, or the sheet around a
+// page) as "<name>-<language>.bmp".
+void Look(Run& run, const std::string& name, HWND dialog, const LOGFONTW* font, HWND shown = nullptr,
+          const std::vector<IconFile>& icons = {})
 {
-    std::vector<LayoutFault> faults = CheckDialogLayout(dialog, font);
+    std::vector<LayoutFault> faults = CheckDialogLayout(dialog, font, icons);
     if (!faults.empty()) {
         faults.resize(1);
         printf("%s", DescribeFaults(name.c_str(), run.language.c_str(), faults).c_str());
@@ -190,6 +195,20 @@ const char* PageName(WORD templateId)
     }
 }
 
+// The .ico files, beside this program, that a page's icon controls show.
+std::vector<IconFile> PageIcons(WORD templateId)
+{
+    const std::wstring folder = ProgramFolder() + L"\\";
+    switch (templateId) {
+    case IDD_PRINT_AREA:
+        return {{IDC_AREA_W_ICON, folder + L"AreaWidth.ico"}, {IDC_AREA_H_ICON, folder + L"AreaHeight.ico"}};
+    case IDD_TOOL:
+        return {{IDC_TOOL_PICTURE, folder + L"ToolLogo.ico"}};
+    default:
+        return {};
+    }
+}
+
 // A dialog that a page opens runs modally: it is looked at from inside its
 // own message loop, then cancelled.
 struct PageDialog {
@@ -281,7 +300,7 @@ void LookAtSheet(Run& run, LPCWSTR model)
         HWND page = host.ShowPage(static_cast<int>(row));
         emu.WaitForIdle(5000);
         Settle(host.Sheet());
-        Look(run, tag + "-" + PageName(id), page, nullptr, host.Sheet());
+        Look(run, tag + "-" + PageName(id), page, nullptr, host.Sheet(), PageIcons(id));
         if (id == IDD_PRINT_OPTION && tag == "T42")
             LookAtDialogOf(run, "AdvancedCard", host, page, IDC_ADVANCED_CARD);
         if (id == IDD_PRINT_AREA && tag == "T42")
@@ -302,8 +321,11 @@ int wmain(int argc, wchar_t** argv)
     run.language = wcscmp(argv[1], L"en") == 0 ? "en" : "zh";
     if (argc > 2)
         run.folder = argv[2];
-    if (!InstallLanguageFile(run)) {
-        printf("the language file could not be installed\n");
+    // "About driver:" of the Tool page shows the date and version of the
+    // installation's INF file.
+    CInstalledDriverInf inf("12/01/2026," QEL_DRIVER_VERSION);
+    if (!InstallLanguageFile(run) || !inf.ok()) {
+        printf("the language file or the driver's INF file could not be installed\n");
         return 100;
     }
     LookAtChart(run);
