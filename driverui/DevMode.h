@@ -12,18 +12,18 @@ BOOL SetDefaultDevMode(HANDLE printer, DEVMODEW* devMode, LPCWSTR printerName);
 // Writes the private defaults at the DEVMODE's address plus its dmSize.
 void SetDefaultPrivateDevMode(DEVMODEW* devMode);
 // Copies what fits of in into out (their own sizes decide) and gives the
-// number of bytes copied; -1 when either is missing. The private part is
-// taken only from a DEVMODE of this driver with as many private bytes as out.
+// number of bytes copied; -1 when either is missing, 0 (nothing written) when
+// either claims a dmSize shorter than the header up to dmFields. The private
+// part is taken only from a DEVMODE of this driver with as many private bytes
+// as out.
 LONG CopyDevMode(const DEVMODEW* in, DEVMODEW* out);
 // Validates in field by field into the working DEVMODE (a whole record of
 // this driver). TRUE when in is NULL or was merged; FALSE with
 // ERROR_NOT_ENOUGH_MEMORY or, when nothing of in could be copied,
 // ERROR_INVALID_PARAMETER.
 BOOL MergeDevMode(HANDLE printer, DEVMODEW* working, const DEVMODEW* in);
-// The bytes ReturnDevMode writes into out for this input (NULL or not).
-DWORD GetReturnedDevModeSize(const DEVMODEW* working, const DEVMODEW* in);
 // Writes the working DEVMODE into out in the shape in asks for (none: the
-// whole record). cbOutRoom is out's room in bytes: FALSE with
-// ERROR_INSUFFICIENT_BUFFER, out untouched, when the result does not fit;
-// FALSE with ERROR_INVALID_PARAMETER without out or when nothing was copied.
-BOOL ReturnDevMode(const DEVMODEW* working, const DEVMODEW* in, DEVMODEW* out, DWORD cbOutRoom);
+// whole record). out is the caller's buffer sized from the driver's DEVMODE
+// size; nothing of it is read as a room. FALSE with ERROR_INVALID_PARAMETER,
+// out untouched, without out or when in is shorter than its header.
+BOOL ReturnDevMode(const DEVMODEW* working, const DEVMODEW* in, DEVMODEW* out);

@@ -20,12 +20,18 @@ const SHORT COPIES_MAX = 99;
 const DWORD BITS_PER_PEL = 24;
 // The output's dmCopies is set only where the output's own size holds it.
 const size_t COPIES_END = offsetof(DEVMODEW, dmCopies) + sizeof(SHORT);
-// A DEVMODE shorter than its own header and fields cannot be handed back.
-const DWORD HEADER_END = offsetof(DEVMODEW, dmFields) + sizeof(DWORD);
+// The header up to dmFields: a record that claims less would take its private
+// bytes over its own sizes.
+const WORD HEADER_END = offsetof(DEVMODEW, dmFields) + sizeof(DWORD);
 
 bool InRange(int value, int low, int high)
 {
     return value >= low && value <= high;
+}
+
+bool HoldsHeader(const DEVMODEW* devMode)
+{
+    return devMode->dmSize >= HEADER_END;
 }
 
 // The public fields of the scratch copy that reach the working copy.
@@ -113,6 +119,8 @@ LONG CopyDevMode(const DEVMODEW* in, DEVMODEW* out)
 {
     if (!in || !out)
         return -1;
+    if (!HoldsHeader(in) || !HoldsHeader(out))
+        return 0;
     const WORD driverVersion = out->dmDriverVersion, size = out->dmSize, extra = out->dmDriverExtra;
     const WORD common = in->dmSize < size ? in->dmSize : size;
     const bool takePrivate = in->dmDriverVersion == DEVMODE_DRIVER_VERSION &&
@@ -165,28 +173,16 @@ done:
     return ok;
 }
 
-DWORD GetReturnedDevModeSize(const DEVMODEW* working, const DEVMODEW* in)
+BOOL ReturnDevMode(const DEVMODEW* working, const DEVMODEW* in, DEVMODEW* out)
 {
-    if (!in)
-        return static_cast<DWORD>(working->dmSize) + working->dmDriverExtra;
-    WORD size = in->dmSize >= working->dmSize ? working->dmSize : in->dmSize;
-    WORD extra = in->dmDriverExtra >= working->dmDriverExtra ? working->dmDriverExtra : in->dmDriverExtra;
-    return static_cast<DWORD>(size) + extra;
-}
-
-BOOL ReturnDevMode(const DEVMODEW* working, const DEVMODEW* in, DEVMODEW* out, DWORD cbOutRoom)
-{
-    const DWORD size = out ? GetReturnedDevModeSize(working, in) : 0;
-    if (!out || size < HEADER_END) {
+    // The caller sized out from the driver's answer to the size query; only
+    // a caller record that holds its own header gives the shape.
+    if (!out || (in && !HoldsHeader(in))) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (size > cbOutRoom) {
-        SetLastError(ERROR_INSUFFICIENT_BUFFER);
-        return FALSE;
-    }
     if (!in) {
-        memcpy(out, working, size);
+        memcpy(out, working, static_cast<size_t>(working->dmSize) + working->dmDriverExtra);
         return TRUE;
     }
     // The caller gets its DEVMODE in the shape it knows, at most the driver's.
@@ -196,9 +192,7 @@ BOOL ReturnDevMode(const DEVMODEW* working, const DEVMODEW* in, DEVMODEW* out, D
     out->dmSize = publicFromWorking ? working->dmSize : in->dmSize;
     out->dmDriverVersion = privateFromWorking ? working->dmDriverVersion : in->dmDriverVersion;
     out->dmDriverExtra = privateFromWorking ? working->dmDriverExtra : in->dmDriverExtra;
-    if (CopyDevMode(working, out) < 1) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    // Both records hold their headers now, so the public part always goes.
+    CopyDevMode(working, out);
     return TRUE;
 }

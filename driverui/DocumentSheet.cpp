@@ -70,10 +70,11 @@ BOOL AddDocumentPages(PPROPSHEETUI_INFO info, UiData* ui)
 }
 
 // Without a sheet: the size of the driver's DEVMODE, or the caller's DEVMODE
-// merged and handed back. cbOut is the room of pdmOut on entry.
+// merged and handed back. cbOut only answers the size: the spooler's client
+// fills it from whatever pdmOut held, and the caller sized pdmOut from the
+// size query.
 LONG SimpleDocumentProperties(PDOCUMENTPROPERTYHEADER header)
 {
-    const DWORD room = header->cbOut;
     header->cbOut = DEVMODE_TOTAL_SIZE;
     if (header->fMode == 0 || !header->pdmOut)
         return DEVMODE_TOTAL_SIZE;
@@ -82,7 +83,7 @@ LONG SimpleDocumentProperties(PDOCUMENTPROPERTYHEADER header)
         return ERR_CPSUI_GETLASTERROR;
     LONG answer = 1;
     if ((header->fMode & DEVMODE_OUT_MODES) &&
-        !ReturnDevMode(&ui->DevMode.dmPublic, header->pdmIn, header->pdmOut, room))
+        !ReturnDevMode(&ui->DevMode.dmPublic, header->pdmIn, header->pdmOut))
         answer = ERR_CPSUI_GETLASTERROR;
     DWORD error = GetLastError();
     FreeUiData(ui);
@@ -112,7 +113,7 @@ LONG SetSheetResult(PPROPSHEETUI_INFO info, PDOCUMENTPROPERTYHEADER header, UiDa
     if (!result)
         return FailSheetCall(ERROR_INVALID_PARAMETER);
     if (result->Result == CPSUI_OK && (header->fMode & DEVMODE_OUT_MODES) &&
-        !ReturnDevMode(&ui->DevMode.dmPublic, header->pdmIn, header->pdmOut, header->cbOut))
+        !ReturnDevMode(&ui->DevMode.dmPublic, header->pdmIn, header->pdmOut))
         return ERR_CPSUI_GETLASTERROR;
     info->Result = result->Result;
     return 1;

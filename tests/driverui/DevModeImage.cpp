@@ -74,7 +74,9 @@ bool GuardedBuffer::GuardsIntact() const
 
 bool GuardedBuffer::Untouched() const
 {
-    return std::all_of(m_bytes.begin(), m_bytes.begin() + static_cast<long>(m_size), [](BYTE b) { return b == FILL; }) &&
+    const BYTE fill = m_fill;
+    return std::all_of(m_bytes.begin(), m_bytes.begin() + static_cast<long>(m_size),
+                       [fill](BYTE b) { return b == fill; }) &&
            GuardsIntact();
 }
 

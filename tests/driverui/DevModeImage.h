@@ -43,15 +43,16 @@ private:
 // offsets and values that differ.
 std::string ImageDifferences(const DevModeImage& expected, const void* actual, size_t count = IMAGE_SIZE);
 
-// A caller's buffer of size bytes, filled with a pattern, guards behind it.
+// A caller's buffer of size bytes, filled with a pattern (an allocator's
+// zeroes or leftovers), guards behind it.
 class GuardedBuffer {
 public:
     static constexpr BYTE FILL = 0xCD;
     static constexpr BYTE GUARD = 0xAB;
     static constexpr size_t GUARDS = 16;
-    explicit GuardedBuffer(size_t size) : m_size(size), m_bytes(size + GUARDS, GUARD)
+    explicit GuardedBuffer(size_t size, BYTE fill = FILL) : m_size(size), m_fill(fill), m_bytes(size + GUARDS, GUARD)
     {
-        std::fill(m_bytes.begin(), m_bytes.begin() + static_cast<long>(size), FILL);
+        std::fill(m_bytes.begin(), m_bytes.begin() + static_cast<long>(size), fill);
     }
     BYTE* data() { return m_bytes.data(); }
     DEVMODEW* DevMode() { return reinterpret_cast<DEVMODEW*>(m_bytes.data()); }
@@ -65,5 +66,6 @@ public:
 
 private:
     size_t m_size;
+    BYTE m_fill;
     std::vector<BYTE> m_bytes;
 };

@@ -59,6 +59,8 @@ TEST(CopyDevMode, CopiesWhatBothRecordsHold)
          220, [](DevModeImage& e) { e.Word(offsetof(DEVMODEW, dmSpecVersion), 0x0401).PrivByte(kRibbon, 0); }},
         {"fewer private bytes", [](DevModeImage& i) { i.Word(kExtra, 16).PrivByte(kRibbon, 3); }, 220,
          [](DevModeImage& e) { e.Word(kExtra, 1024).PrivByte(kRibbon, 0); }},
+        {"an input cut short within its header", [](DevModeImage& i) { i.Word(kSize, 60); }, 0,
+         [](DevModeImage& e) { e = DevModeImage::Defaults(L"Output"); }},
     };
     for (const Case& c : cases) {
         DevModeImage in = source;
@@ -90,6 +92,14 @@ TEST(CopyDevMode, AShortOutputKeepsItsShapeAndItsRoom)
     expected.Word(kSize, 80).Word(kExtra, 0);
     EXPECT_EQ("", ImageDifferences(expected, out.data(), 80));
     EXPECT_TRUE(out.GuardsIntact());
+    // An output that claims less than its header takes nothing: its private
+    // bytes would land on its own sizes.
+    DevModeImage cutShape = DevModeImage::Defaults(L"Output");
+    cutShape.Word(kSize, 60);
+    GuardedBuffer cut(IMAGE_SIZE);
+    cut.Fill(cutShape, IMAGE_SIZE);
+    EXPECT_EQ(0, CopyDevMode(in.DevMode(), cut.DevMode()));
+    EXPECT_EQ("", ImageDifferences(cutShape, cut.data()));
     EXPECT_EQ(-1, CopyDevMode(nullptr, out.DevMode()));
     EXPECT_EQ(-1, CopyDevMode(in.DevMode(), nullptr));
 }
@@ -206,11 +216,15 @@ TEST(MergeDevMode, NothingOrNothingUsableLeavesTheCopyAlone)
     SetLastError(kMarker);
     EXPECT_TRUE(MergeDevMode(nullptr, working.DevMode(), nullptr));
     EXPECT_EQ(kMarker, GetLastError());
-    DevModeImage empty = DevModeImage::Defaults(L"Empty");
-    empty.Word(kSize, 0).Word(kExtra, 0);
-    EXPECT_FALSE(MergeDevMode(nullptr, working.DevMode(), empty.DevMode()));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    EXPECT_EQ("", ImageDifferences(before, working.data()));
+    // Nothing public, or a header cut short with private bytes behind it.
+    for (WORD extra : {0, 1024}) {
+        DevModeImage unusable = DevModeImage::Defaults(L"Unusable");
+        unusable.Word(kSize, extra ? 60 : 0).Word(kExtra, extra);
+        SetLastError(kMarker);
+        EXPECT_FALSE(MergeDevMode(nullptr, working.DevMode(), unusable.DevMode())) << extra;
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError()) << extra;
+        EXPECT_EQ("", ImageDifferences(before, working.data())) << extra;
+    }
 }
 
 TEST(MergeDevMode, AnUnterminatedNameIsCut)
@@ -223,62 +237,61 @@ TEST(MergeDevMode, AnUnterminatedNameIsCut)
     EXPECT_EQ("", ImageDifferences(DevModeImage::Defaults(std::wstring(31, L'x').c_str()), working.data()));
 }
 
-TEST(ReturnDevMode, GivesTheCallerItsShapeWithinItsRoom)
+// The caller's shape: its public size and private bytes, at most the
+// driver's. The working image shaped so, its private bytes right behind its
+// public part, and the rest of the caller's buffer as it was.
+DevModeImage Returned(const DevModeImage& working, WORD size, WORD extra)
+{
+    DevModeImage shaped = working;
+    shaped.Word(kSize, size).Word(kExtra, extra);
+    std::vector<BYTE> bytes(shaped.data(), shaped.data() + size);
+    bytes.insert(bytes.end(), working.data() + PUBLIC_SIZE, working.data() + PUBLIC_SIZE + extra);
+    bytes.resize(IMAGE_SIZE, GuardedBuffer::FILL);
+    DevModeImage image;
+    image.bytes() = bytes;
+    return image;
+}
+
+TEST(ReturnDevMode, GivesTheCallerItsShape)
 {
     DevModeImage working = DevModeImage::Defaults(L"Working");
     working.PrivByte(kRibbon, 3).Word(kScale, 80);
-    const DevModeImage olderIn = [] {
+    auto caller = [](WORD size, WORD extra) {
         DevModeImage i = DevModeImage::Defaults(L"Caller");
-        return i.Word(kSize, 156);
-    }();
-    const DevModeImage publicOnlyIn = [] {
-        DevModeImage i = DevModeImage::Defaults(L"Caller");
-        return i.Word(kExtra, 0);
-    }();
+        return i.Word(kSize, size).Word(kExtra, extra);
+    };
+    const DevModeImage whole = caller(220, 1024), older = caller(156, 1024), publicOnly = caller(220, 0),
+                       shortHeader = caller(60, 1024), tiny = caller(10, 0);
     struct Case {
         const char* what;
         const DevModeImage* in;
-        size_t room;
+        bool withOut;
         BOOL ok;
-        DWORD error;
-        size_t written; // bytes of the working image, from the start, then the shape fields
+        WORD size, extra; // the shape written
     } cases[] = {
-        {"whole record, exact room", nullptr, 1244, TRUE, kMarker, 1244},
-        {"whole record, one more", nullptr, 1245, TRUE, kMarker, 1244},
-        {"whole record, one less", nullptr, 1243, FALSE, ERROR_INSUFFICIENT_BUFFER, 0},
-        {"older public part, exact", &olderIn, 1180, TRUE, kMarker, 156},
-        {"older public part, one less", &olderIn, 1179, FALSE, ERROR_INSUFFICIENT_BUFFER, 0},
-        {"no private part", &publicOnlyIn, 220, TRUE, kMarker, 220},
+        {"no input: the whole record", nullptr, true, TRUE, 220, 1024},
+        {"this driver's record", &whole, true, TRUE, 220, 1024},
+        {"an older public part", &older, true, TRUE, 156, 1024},
+        {"no private part", &publicOnly, true, TRUE, 220, 0},
+        {"a header cut short, private bytes behind it", &shortHeader, true, FALSE, 0, 0},
+        {"a header cut short", &tiny, true, FALSE, 0, 0},
+        {"no output", &whole, false, FALSE, 0, 0},
     };
     for (const Case& c : cases) {
-        GuardedBuffer out(c.room);
+        // Sized from the size query; nothing in it is read.
+        GuardedBuffer out(IMAGE_SIZE);
         SetLastError(kMarker);
-        EXPECT_EQ(c.ok, ReturnDevMode(working.DevMode(), c.in ? c.in->DevMode() : nullptr, out.DevMode(),
-                                      static_cast<DWORD>(c.room)))
+        EXPECT_EQ(c.ok, ReturnDevMode(working.DevMode(), c.in ? c.in->DevMode() : nullptr,
+                                      c.withOut ? out.DevMode() : nullptr))
             << c.what;
-        EXPECT_EQ(c.error, GetLastError()) << c.what;
-        EXPECT_TRUE(out.GuardsIntact()) << c.what;
-        if (!c.ok) {
+        EXPECT_EQ(c.ok ? kMarker : static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError()) << c.what;
+        if (c.ok) {
+            EXPECT_EQ("", ImageDifferences(Returned(working, c.size, c.extra), out.data())) << c.what;
+            EXPECT_TRUE(out.GuardsIntact()) << c.what;
+        } else {
             EXPECT_TRUE(out.Untouched()) << c.what;
-            continue;
-        }
-        DevModeImage expected = working;
-        if (c.in)
-            expected.Word(kSize, c.in->DevMode()->dmSize).Word(kExtra, c.in->DevMode()->dmDriverExtra);
-        EXPECT_EQ("", ImageDifferences(expected, out.data(), c.written)) << c.what;
-        if (c.in == &olderIn) {
-            EXPECT_EQ(0, memcmp(working.data() + PUBLIC_SIZE, out.data() + 156, 1024)) << c.what;
         }
     }
-    GuardedBuffer out(IMAGE_SIZE);
-    SetLastError(kMarker);
-    EXPECT_FALSE(ReturnDevMode(working.DevMode(), nullptr, nullptr, 1244));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    DevModeImage tiny = DevModeImage::Defaults(L"Caller");
-    tiny.Word(kSize, 10).Word(kExtra, 0);
-    EXPECT_FALSE(ReturnDevMode(working.DevMode(), tiny.DevMode(), out.DevMode(), 1244));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
-    EXPECT_TRUE(out.Untouched());
 }
 
 } // namespace

@@ -72,21 +72,23 @@ int wmain()
     printf("DocumentPropertiesW, size query: %ld bytes\n", size);
     if (size != static_cast<LONG>(IMAGE_SIZE))
         return Fail("the driver's DEVMODE has another size");
-    GuardedBuffer defaults(IMAGE_SIZE);
-    defaults.DevMode()->dmSize = static_cast<WORD>(size);
+    // As a print dialog does: a zeroed buffer of the size asked for, nothing
+    // set in it.
+    GuardedBuffer defaults(static_cast<size_t>(size), 0x00);
     LONG answer = DocumentPropertiesW(nullptr, printer.Handle(), name, defaults.DevMode(), nullptr, DM_OUT_BUFFER);
     printf("DocumentPropertiesW, the printer's DEVMODE: %ld\n", answer);
     PrintDevMode(defaults.DevMode());
+    bool delivered = answer == IDOK;
 
     DevModeImage job = DevModeImage::Defaults(L"Application");
     job.Word(offsetof(DEVMODEW, dmCopies), 150).Word(offsetof(DEVMODEW, dmOrientation), 5).PrivByte(64, 7);
-    GuardedBuffer merged(IMAGE_SIZE);
-    merged.DevMode()->dmSize = static_cast<WORD>(size);
+    GuardedBuffer merged(static_cast<size_t>(size), 0x00);
     answer = DocumentPropertiesW(nullptr, printer.Handle(), name, merged.DevMode(), job.DevMode(),
                                  DM_IN_BUFFER | DM_OUT_BUFFER);
     printf("DocumentPropertiesW, an application's DEVMODE of 150 copies, orientation 5 and ribbon 7 merged: %ld\n",
            answer);
     PrintDevMode(merged.DevMode());
+    delivered = delivered && answer == IDOK;
 
     LPCWSTR device = printer.Name().c_str();
     auto ask = [&](WORD capability, void* output) {
@@ -123,5 +125,5 @@ int wmain()
     ui.queryPrint(&none);
     printf("DevQueryPrintEx: the application's DEVMODE %s; no DEVMODE: \"%s\" (%lu characters needed)\n",
            printable ? "prints" : "does not print", Utf8Text(text).c_str(), none.cchNeeded);
-    return answer == IDOK && printable ? 0 : 1;
+    return delivered && printable ? 0 : 1;
 }

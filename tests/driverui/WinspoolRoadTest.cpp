@@ -10,44 +10,80 @@
 
 namespace {
 
+const DWORD kMarker = 0xC0FFEE;
+const size_t kOrientation = offsetof(DEVMODEW, dmOrientation), kCopies = offsetof(DEVMODEW, dmCopies),
+             kRibbon = 64;
+
 class WinspoolRoad : public ::testing::Test {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(printer.ok());
         stored = DevModeImage::Defaults(printer.Name().c_str());
-        stored.Word(offsetof(DEVMODEW, dmCopies), 3).PrivByte(64, 4);
+        stored.Word(kCopies, 3).PrivByte(kRibbon, 4);
         ASSERT_TRUE(printer.StoreDevMode(stored.DevMode()));
+        name = printer.NameText();
     }
-    // An output buffer as a client prepares it after asking the size: Wine
-    // gives the driver the buffer's own dmSize as its room.
-    static void Prepare(GuardedBuffer& out, LONG size) { out.DevMode()->dmSize = static_cast<WORD>(size); }
+    // An application's call: Wine hands the driver the output buffer's own
+    // dmSize as cbOut, whatever the buffer holds.
+    LONG Call(DEVMODEW* out, DEVMODEW* in, DWORD mode)
+    {
+        return DocumentPropertiesW(nullptr, printer.Handle(), name, out, in, mode);
+    }
 
     CInstalledPrinter printer{L"T42"};
     DevModeImage stored;
+    LPWSTR name = nullptr;
 };
 
-TEST_F(WinspoolRoad, DocumentPropertiesGivesTheSizeAndThePrintersDevMode)
+// A print dialog asks the size, allocates that many bytes and leaves them as
+// the allocator gave them.
+TEST_F(WinspoolRoad, DocumentPropertiesFillsTheBufferTheSizeQueryAskedFor)
 {
-    LPWSTR name = printer.NameText();
-    LONG size = DocumentPropertiesW(nullptr, printer.Handle(), name, nullptr, nullptr, 0);
+    const LONG size = Call(nullptr, nullptr, 0);
     ASSERT_EQ(1244, size);
-    GuardedBuffer out(static_cast<size_t>(size));
-    Prepare(out, size);
-    EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, printer.Handle(), name, out.DevMode(), nullptr, DM_OUT_BUFFER));
-    EXPECT_EQ("", ImageDifferences(stored, out.data()));
-    EXPECT_TRUE(out.GuardsIntact());
+    DevModeImage application = DevModeImage::Defaults(L"Application");
+    application.Word(kOrientation, 2).Word(kCopies, 150).PrivByte(kRibbon, 9);
+    DevModeImage merged = application;
+    merged.Word(kCopies, 1).PrivByte(kRibbon, 0);
+    struct {
+        const char* what;
+        BYTE fill;
+        DevModeImage* in;
+        const DevModeImage* expected;
+    } cases[] = {
+        {"zeroed, the printer's", 0x00, nullptr, &stored},
+        {"fresh, the printer's", 0xCC, nullptr, &stored},
+        {"zeroed, an application's merged", 0x00, &application, &merged},
+    };
+    for (const auto& c : cases) {
+        GuardedBuffer out(static_cast<size_t>(size), c.fill);
+        SetLastError(kMarker);
+        EXPECT_EQ(IDOK, Call(out.DevMode(), c.in ? c.in->DevMode() : nullptr,
+                             DM_OUT_BUFFER | (c.in ? DM_IN_BUFFER : 0)))
+            << c.what;
+        EXPECT_EQ(kMarker, GetLastError()) << c.what;
+        EXPECT_EQ("", ImageDifferences(*c.expected, out.data())) << c.what;
+        EXPECT_TRUE(out.GuardsIntact()) << c.what;
+    }
+}
 
-    DevModeImage in = DevModeImage::Defaults(L"Application");
-    in.Word(offsetof(DEVMODEW, dmOrientation), 2).Word(offsetof(DEVMODEW, dmCopies), 150).PrivByte(64, 9);
-    GuardedBuffer merged(static_cast<size_t>(size));
-    Prepare(merged, size);
-    EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, printer.Handle(), name, merged.DevMode(), in.DevMode(),
-                                        DM_IN_BUFFER | DM_OUT_BUFFER));
-    DevModeImage expected = in;
-    expected.Word(offsetof(DEVMODEW, dmCopies), 1).PrivByte(64, 0);
-    EXPECT_EQ("", ImageDifferences(expected, merged.data()));
-    EXPECT_TRUE(merged.GuardsIntact());
+// The same buffer out, changed by the application, and in and out again.
+TEST_F(WinspoolRoad, DocumentPropertiesTakesBackTheBufferItFilled)
+{
+    const LONG size = Call(nullptr, nullptr, 0);
+    ASSERT_EQ(1244, size);
+    GuardedBuffer buffer(static_cast<size_t>(size), 0x00);
+    ASSERT_EQ(IDOK, Call(buffer.DevMode(), nullptr, DM_OUT_BUFFER));
+    buffer.DevMode()->dmOrientation = DMORIENT_LANDSCAPE;
+    buffer.data()[PUBLIC_SIZE + kRibbon] = 1;
+    SetLastError(kMarker);
+    EXPECT_EQ(IDOK, Call(buffer.DevMode(), buffer.DevMode(), DM_IN_BUFFER | DM_OUT_BUFFER));
+    EXPECT_EQ(kMarker, GetLastError());
+    DevModeImage expected = stored;
+    expected.Word(kOrientation, DMORIENT_LANDSCAPE).PrivByte(kRibbon, 1);
+    EXPECT_EQ("", ImageDifferences(expected, buffer.data()));
+    EXPECT_TRUE(buffer.GuardsIntact());
 }
 
 TEST_F(WinspoolRoad, DeviceCapabilitiesAnswersForThePrinter)
