@@ -18,12 +18,12 @@ namespace {
 // valid until that thread's next call.
 thread_local WCHAR t_reply[ASYNC_REPLY_ROOM];
 
-// Only the program's own messages travel: nothing that could close, destroy
-// or otherwise drive a window through the system's messages, and nothing to
-// every window at once.
-bool MayDeliver(HWND target, UINT message)
+// A message goes to one window that exists, never to every window at once.
+// The sender is the spooler's side: any message, the system's too, travels
+// (a WM_COMMAND IDOK is how it ends the alert program).
+bool MayDeliver(HWND target)
 {
-    return target != HWND_BROADCAST && message >= WM_USER;
+    return target != HWND_BROADCAST && IsWindow(target);
 }
 
 // The decoded blob of a WM_COPYDATA request into blob (room
@@ -114,7 +114,7 @@ extern "C" LPWSTR WINAPI SendMessageToClient(LPCWSTR request)
                static_cast<int>(wParam));
     if (message == WM_COPYDATA) {
         DeliverCopyData(copy.get(), target);
-    } else if (MayDeliver(target, message)) {
+    } else if (MayDeliver(target)) {
         LPARAM lParam = FromWireNumber(ReadTagNumber(copy.get(), L"<lParam>"));
         FormatAsyncMessageReply(t_reply, SendMessageW(target, message, wParam, lParam));
     }

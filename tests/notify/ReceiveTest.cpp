@@ -90,9 +90,11 @@ std::string Bytes(const void* data, size_t size)
     return std::string(static_cast<const char*>(data), size);
 }
 
-TEST_F(ReceiveTest, OnlyTheProgramsOwnMessagesReachTheTargetWindow)
+TEST_F(ReceiveTest, AnyMessageReachesOneExistingWindow)
 {
     HWND window = m_windows.Create(UniqueName(L"Target"), WINDOW_RESULT);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(DestroyWindow(gone));
     const struct {
         HWND target;
         UINT message;
@@ -103,9 +105,11 @@ TEST_F(ReceiveTest, OnlyTheProgramsOwnMessagesReachTheTargetWindow)
         {window, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0x10046, true},
         // Numbers come back widened with their sign.
         {window, WM_USER, static_cast<WPARAM>(-1), -1, true},
-        {window, WM_CLOSE, 0, 0, false},
-        {window, WM_USER - 1, 0, 0, false},
+        // The system's messages travel too.
+        {window, WM_COMMAND, IDOK, 0, true},
+        {window, WM_CLOSE, 0, 0, true},
         {HWND_BROADCAST, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0, false},
+        {gone, WM_COMMAND, IDOK, 0, false},
         {nullptr, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0, false},
     };
     for (const auto& c : cases) {
