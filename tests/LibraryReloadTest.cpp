@@ -87,7 +87,8 @@ bool DriverUiRound()
     auto sheets = library.Export<PFNPROPSHEETUI_ENTRY>("DrvDocumentPropertySheets");
     WCHAR printer[] = L"Card Printer";
     DOCUMENTPROPERTYHEADER header = {sizeof(header), 0, nullptr, printer, nullptr, nullptr, 0, 0};
-    return sheets && sheets(nullptr, reinterpret_cast<LPARAM>(&header)) > 0;
+    // The driver's DEVMODE: the public part and the private part.
+    return sheets && sheets(nullptr, reinterpret_cast<LPARAM>(&header)) == 1244;
 }
 
 bool ColourRound()
