@@ -14,16 +14,30 @@
 
 namespace {
 
-// The host reads the reply after the call returns; each thread has its own,
-// valid until that thread's next call.
-thread_local WCHAR t_reply[ASYNC_REPLY_ROOM];
+// The host reads the reply after the call returns, so it lives in the
+// module, not in thread-local storage (with this runtime each load of the
+// library would take a process TLS slot for good). A call builds its reply in
+// its own buffer and then copies it into the next of these slots: calls that
+// end together take different slots, and a reply stays intact until
+// REPLY_SLOTS more calls have replied, long after the host has read it.
+const LONG REPLY_SLOTS = 16;
+WCHAR g_replies[REPLY_SLOTS][ASYNC_REPLY_ROOM];
+LONG g_nextReply = -1;
 
-// Only the program's own messages travel: nothing that could close, destroy
-// or otherwise drive a window through the system's messages, and nothing to
-// every window at once.
-bool MayDeliver(HWND target, UINT message)
+LPWSTR PublishReply(LPCWSTR reply)
 {
-    return target != HWND_BROADCAST && message >= WM_USER;
+    LONG slot = static_cast<LONG>(static_cast<ULONG>(InterlockedIncrement(&g_nextReply)) % REPLY_SLOTS);
+    wcsncpy(g_replies[slot], reply, ASYNC_REPLY_ROOM - 1);
+    g_replies[slot][ASYNC_REPLY_ROOM - 1] = L'\0';
+    return g_replies[slot];
+}
+
+// A message goes to one window that exists, never to every window at once.
+// The sender is the spooler's side: any message, the system's too, travels
+// (a WM_COMMAND IDOK is how it ends the alert program).
+bool MayDeliver(HWND target)
+{
+    return target != HWND_BROADCAST && IsWindow(target);
 }
 
 // The decoded blob of a WM_COPYDATA request into blob (room
@@ -51,18 +65,18 @@ DWORD DecodeBlob(LPWSTR request, BYTE* blob, BOOL* hasText)
     return length;
 }
 
-void DeliverCopyData(LPWSTR request, HWND target)
+void DeliverCopyData(LPWSTR request, HWND target, LPWSTR reply)
 {
     std::unique_ptr<BYTE[]> blob(new (std::nothrow) BYTE[COPYDATA_BLOB_ROOM]());
     BOOL hasText = FALSE;
     DWORD length = blob ? DecodeBlob(request, blob.get(), &hasText) : 0;
     if (!hasText) {
-        t_reply[0] = L'\0';
+        reply[0] = L'\0';
         return;
     }
     // A blob without its whole head carries no record.
     if (length < COPYDATA_BLOB_HEADER || target == HWND_BROADCAST) {
-        FormatAsyncMessageReply(t_reply, 0);
+        FormatAsyncMessageReply(reply, 0);
         return;
     }
     DWORD payloadLength = length - COPYDATA_BLOB_HEADER;
@@ -71,12 +85,12 @@ void DeliverCopyData(LPWSTR request, HWND target)
     if (kind == CDS_STATE_INFO) {
         HWND window = target;
         LRESULT result = ShowStatusDialog(blob.get(), &window, payloadLength);
-        FormatAsyncStatusReply(t_reply, result, window);
+        FormatAsyncStatusReply(reply, result, window);
     } else if (kind == CDS_DEVMN_DATA) {
-        FormatAsyncMessageReply(t_reply, SendJobDataToDevMon(blob.get(), payloadLength));
+        FormatAsyncMessageReply(reply, SendJobDataToDevMon(blob.get(), payloadLength));
     } else {
         COPYDATASTRUCT cds = TakeBlobRecord(blob.get(), payloadLength, nullptr, payloadLength);
-        FormatAsyncMessageReply(t_reply, SendMessageW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)));
+        FormatAsyncMessageReply(reply, SendMessageW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds)));
     }
 }
 
@@ -101,10 +115,11 @@ COPYDATASTRUCT TakeBlobRecord(const BYTE* blob, DWORD payloadLength, void* recor
 
 extern "C" LPWSTR WINAPI SendMessageToClient(LPCWSTR request)
 {
+    WCHAR reply[ASYNC_REPLY_ROOM];
     std::unique_ptr<WCHAR[]> copy(new (std::nothrow) WCHAR[ASYNC_REQUEST_ROOM]());
-    FormatAsyncMessageReply(t_reply, 0);
+    FormatAsyncMessageReply(reply, 0);
     if (!copy)
-        return t_reply;
+        return PublishReply(reply);
     if (request)
         wcsncpy(copy.get(), request, ASYNC_REQUEST_ROOM - 1);
     HWND target = reinterpret_cast<HWND>(FromWireNumber(ReadTagNumber(copy.get(), L"<hwndTarget>")));
@@ -113,13 +128,13 @@ extern "C" LPWSTR WINAPI SendMessageToClient(LPCWSTR request)
     DebugTrace(L"SendMessageToClient(1), hwnd = %p, uMsg = 0x%X, wParam = %d,\n", target, message,
                static_cast<int>(wParam));
     if (message == WM_COPYDATA) {
-        DeliverCopyData(copy.get(), target);
-    } else if (MayDeliver(target, message)) {
+        DeliverCopyData(copy.get(), target, reply);
+    } else if (MayDeliver(target)) {
         LPARAM lParam = FromWireNumber(ReadTagNumber(copy.get(), L"<lParam>"));
-        FormatAsyncMessageReply(t_reply, SendMessageW(target, message, wParam, lParam));
+        FormatAsyncMessageReply(reply, SendMessageW(target, message, wParam, lParam));
     }
-    DebugTrace(L"SendMessageToClient(3), reply = %ls,\n", t_reply);
-    return t_reply;
+    DebugTrace(L"SendMessageToClient(3), reply = %ls,\n", reply);
+    return PublishReply(reply);
 }
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID)

@@ -90,8 +90,9 @@ bool ReadAttribute(LPCWSTR request, LPCWSTR attribute, WCHAR* out, size_t room)
     return at[n] == L'"';
 }
 
-// What the print-UI host does with a customUI request: the named library's
-// entry point takes the request and gives the reply.
+// What the print-UI host does with a customUI request: it loads the named
+// library, its entry point takes the request and gives the reply, and the
+// library goes again.
 void CallEntryPoint(LPCWSTR request, WCHAR* reply)
 {
     WCHAR dll[MAX_PATH], entry[64];
@@ -108,6 +109,9 @@ void CallEntryPoint(LPCWSTR request, WCHAR* reply)
     if (text)
         wcsncpy(reply, text, FAKE_REPLY_ROOM - 1);
     reply[FAKE_REPLY_ROOM - 1] = L'\0';
+    // The host frees the library once it has read the reply.
+    if (library)
+        FreeLibrary(library);
 }
 
 class FakeChannel final : public IPrintAsyncNotifyChannel {

@@ -15,6 +15,7 @@
 #include <cwchar>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -90,9 +91,11 @@ std::string Bytes(const void* data, size_t size)
     return std::string(static_cast<const char*>(data), size);
 }
 
-TEST_F(ReceiveTest, OnlyTheProgramsOwnMessagesReachTheTargetWindow)
+TEST_F(ReceiveTest, AnyMessageReachesOneExistingWindow)
 {
     HWND window = m_windows.Create(UniqueName(L"Target"), WINDOW_RESULT);
+    HWND gone = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(DestroyWindow(gone));
     const struct {
         HWND target;
         UINT message;
@@ -103,9 +106,11 @@ TEST_F(ReceiveTest, OnlyTheProgramsOwnMessagesReachTheTargetWindow)
         {window, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0x10046, true},
         // Numbers come back widened with their sign.
         {window, WM_USER, static_cast<WPARAM>(-1), -1, true},
-        {window, WM_CLOSE, 0, 0, false},
-        {window, WM_USER - 1, 0, 0, false},
+        // The system's messages travel too.
+        {window, WM_COMMAND, IDOK, 0, true},
+        {window, WM_CLOSE, 0, 0, true},
         {HWND_BROADCAST, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0, false},
+        {gone, WM_COMMAND, IDOK, 0, false},
         {nullptr, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0, false},
     };
     for (const auto& c : cases) {
@@ -285,20 +290,25 @@ TEST_F(ReceiveTest, DeviceMonitorRecordStartsItsProgramOnce)
     }
 }
 
-TEST_F(ReceiveTest, EachThreadKeepsItsOwnReply)
+// The host reads a reply after the call: calls on other threads, at the same
+// time or after it, leave it as it was.
+TEST_F(ReceiveTest, EachReplyOutlivesTheCallsAroundIt)
 {
-    HWND one = m_windows.Create(UniqueName(L"One"), 1);
-    HWND two = m_windows.Create(UniqueName(L"Two"), 2);
-    LPWSTR mine = g_receive(Request(one, WM_USER, 0, 0).c_str());
-    LPWSTR other = nullptr;
-    std::wstring otherText;
-    std::thread([&] {
-        other = g_receive(Request(two, WM_USER, 0, 0).c_str());
-        otherText = other;
-    }).join();
-    EXPECT_NE(mine, other);
-    EXPECT_EQ(L"<![CDATA[<ReturnValue>1</ReturnValue>]]>", std::wstring(mine));
-    EXPECT_EQ(L"<![CDATA[<ReturnValue>2</ReturnValue>]]>", otherText);
+    const int calls = 8;
+    std::vector<HWND> windows;
+    for (int i = 0; i < calls; ++i)
+        windows.push_back(m_windows.Create(UniqueName(L"Caller"), i));
+    std::vector<LPWSTR> replies(calls);
+    std::vector<std::thread> threads;
+    for (int i = 0; i < calls; ++i)
+        threads.emplace_back([&, i] { replies[i] = g_receive(Request(windows[i], WM_USER, 0, 0).c_str()); });
+    for (std::thread& thread : threads)
+        thread.join();
+    for (int i = 0; i < calls; ++i) {
+        WCHAR expected[ASYNC_REPLY_ROOM];
+        FormatAsyncMessageReply(expected, i);
+        EXPECT_EQ(std::wstring(expected), std::wstring(replies[i]));
+    }
 }
 
 } // namespace

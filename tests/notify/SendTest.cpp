@@ -326,4 +326,29 @@ TEST_F(SendTest, AlertRoadFromTheSenderToTheAlertProgramAndBack)
 #endif
 }
 
+#ifdef QEL_REAL_ALERT
+// The alert program's hidden OK button ends it; the spooler's side presses it
+// through the channel.
+TEST_F(SendTest, CommandThroughTheChannelEndsTheAlertProgram)
+{
+    CDriverPrograms programs;
+    ASSERT_TRUE(programs.Install(L"QelAlert.exe", L"QelAlert.exe"));
+    StateInfo state = MakeState(UniqueName(L"Ended Printer").c_str(), L"USB001", L"0", 78);
+    COPYDATASTRUCT cds = {CDS_STATE_INFO, sizeof(state), &state};
+    HWND alert = nullptr;
+    Send(FAKE_HOST, L"", nullptr, WM_COPYDATA, reinterpret_cast<WPARAM>(&alert), reinterpret_cast<LPARAM>(&cds));
+    DWORD processId = 0;
+    ASSERT_TRUE(GetWindowThreadProcessId(alert, &processId));
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    ASSERT_TRUE(process);
+
+    EXPECT_EQ(0, Send(FAKE_HOST, L"", alert, WM_COMMAND, IDOK, 0));
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+    DWORD exitCode = STILL_ACTIVE;
+    EXPECT_TRUE(GetExitCodeProcess(process, &exitCode));
+    EXPECT_EQ(0u, exitCode);
+    CloseHandle(process);
+}
+#endif
+
 } // namespace

@@ -65,7 +65,7 @@ LRESULT CALLBACK CTestWindows::WindowProc(HWND window, UINT message, WPARAM wPar
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
     }
     Window* state = reinterpret_cast<Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (!state || (message != WM_COPYDATA && message != WM_CLOSE && message < WM_USER))
+    if (!state || (message != WM_COPYDATA && message != WM_CLOSE && message != WM_COMMAND && message < WM_USER))
         return DefWindowProcW(window, message, wParam, lParam);
     ReceivedMessage got = {message, wParam, lParam, 0, 0, std::string()};
     if (message == WM_COPYDATA) {

@@ -1,7 +1,7 @@
 // Top-level test windows on a message-loop thread of their own: each records
 // the messages that a notification delivers to it (WM_COPYDATA with its
-// record, WM_CLOSE, and the program's own messages from WM_USER on) and
-// answers them with its given result.
+// record, WM_CLOSE, WM_COMMAND, and the program's own messages from WM_USER
+// on) and answers them with its given result.
 #pragma once
 
 #include <windows.h>
