@@ -51,7 +51,6 @@ const DWORD QEL_BULK_RESEND_LIMIT_MS = 30000;
 const DWORD QEL_POLL_MAX_ROUNDS = 240;
 const DWORD QEL_POLL_LIMIT_MS = 120000;
 
-
 // Codes handed to the error callback.
 const DWORD QEL_NOTIFY_ERROR = 1000;     // the alert program shows its dialog
 const DWORD QEL_NOTIFY_ERROR_ALT = 1100; // once, after m_bAltErrorNotify was set

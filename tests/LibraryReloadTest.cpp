@@ -10,16 +10,16 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 
 namespace {
 
 const int ROUNDS = 2000;
 
-// A library beside the test program, freed at the end of the round.
+// A library beside the test program (the first folder a load searches),
+// freed at the end of the round.
 class CLibrary {
 public:
-    explicit CLibrary(LPCWSTR name) : m_module(LoadLibraryW((Folder() + name).c_str())) {}
+    explicit CLibrary(LPCWSTR name) : m_module(LoadLibraryW(name)) {}
     ~CLibrary()
     {
         if (m_module)
@@ -34,14 +34,6 @@ public:
     }
 
 private:
-    static std::wstring Folder()
-    {
-        WCHAR path[MAX_PATH];
-        DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-        std::wstring program(path, n < MAX_PATH ? n : 0);
-        return program.substr(0, program.rfind(L'\\') + 1);
-    }
-
     HMODULE m_module;
 };
 

@@ -109,11 +109,7 @@ std::future<LRESULT> ShowAlert(HWND main)
 
 HWND WaitForDialog(HWND exclude)
 {
-    const ULONGLONG end = GetTickCount64() + STEP_TIMEOUT_MS;
-    HWND dialog = nullptr;
-    while (!(dialog = FindProcessDialog(GetCurrentProcessId(), exclude)) && GetTickCount64() < end)
-        Sleep(20);
-    return dialog;
+    return WaitForProcessDialog(GetCurrentProcessId(), exclude, STEP_TIMEOUT_MS);
 }
 
 TEST(AlertDialog, EachOfTwoOpenAlertsClearsTheJobItShowed)

@@ -6,6 +6,7 @@ namespace {
 
 // A program that does not answer within this long is taken as hung.
 const DWORD SEND_TIMEOUT_MS = 10000;
+const DWORD POLL_INTERVAL_MS = 20;
 
 struct DialogSearch {
     DWORD processId;
@@ -36,6 +37,18 @@ HWND FindProcessDialog(DWORD processId, HWND exclude)
     DialogSearch search = {processId, exclude, nullptr};
     EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND WaitForProcessDialog(DWORD processId, HWND exclude, DWORD timeoutMs)
+{
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    do {
+        HWND dialog = FindProcessDialog(processId, exclude);
+        if (dialog)
+            return dialog;
+        Sleep(POLL_INTERVAL_MS);
+    } while (GetTickCount64() < end);
+    return nullptr;
 }
 
 std::wstring WindowText(HWND window)

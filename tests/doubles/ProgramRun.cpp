@@ -12,6 +12,14 @@ const int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 
 } // namespace
 
+std::wstring TestProgramFolder()
+{
+    WCHAR self[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, n < MAX_PATH ? n : 0);
+    return path.substr(0, path.rfind(L'\\') + 1);
+}
+
 CProgramRun::CProgramRun(LPCWSTR programName)
     : m_programName(programName), m_info(), m_dialog(nullptr)
 {
@@ -24,12 +32,10 @@ CProgramRun::~CProgramRun()
 
 bool CProgramRun::Start(const std::wstring& arguments)
 {
-    WCHAR self[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
+    const std::wstring folder = TestProgramFolder();
+    if (folder.empty())
         return false;
-    std::wstring program(self);
-    program = program.substr(0, program.rfind(L'\\') + 1) + m_programName;
+    const std::wstring program = folder + m_programName;
     std::wstring line = L"\"" + program + L"\" " + arguments;
     std::vector<WCHAR> buffer(line.begin(), line.end());
     buffer.push_back(L'\0');
@@ -56,14 +62,7 @@ HWND CProgramRun::WaitForDialog(const std::wstring& title, DWORD timeoutMs)
 
 HWND CProgramRun::WaitForMessageBox(DWORD timeoutMs)
 {
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    do {
-        HWND box = FindProcessDialog(m_info.dwProcessId, m_dialog);
-        if (box)
-            return box;
-        Sleep(POLL_INTERVAL_MS);
-    } while (GetTickCount64() < end);
-    return nullptr;
+    return WaitForProcessDialog(m_info.dwProcessId, m_dialog, timeoutMs);
 }
 
 bool CProgramRun::HasMessageBox()

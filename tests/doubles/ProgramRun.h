@@ -11,6 +11,9 @@
 
 #include "ProcessWindows.h"
 
+// The folder of the running test program, with its trailing backslash.
+std::wstring TestProgramFolder();
+
 class CProgramRun {
 public:
     // programName: the file name of the program, in the test program's folder.

@@ -12,17 +12,10 @@ LPWSTR Text(std::wstring& text)
 
 } // namespace
 
-std::wstring ProgramFolder()
-{
-    WCHAR path[MAX_PATH] = L"";
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder = path;
-    return folder.substr(0, folder.find_last_of(L'\\'));
-}
 
 std::wstring CInstalledPrinter::InstallDriverFile()
 {
-    std::wstring source = ProgramFolder() + L"\\QelUI.dll";
+    std::wstring source = TestProgramFolder() + L"QelUI.dll";
     WIN32_FILE_ATTRIBUTE_DATA info = {};
     WCHAR folder[MAX_PATH] = L"";
     DWORD needed = 0;
@@ -105,7 +98,7 @@ bool CInstalledPrinter::StoreDevMode(const DEVMODEW* devMode)
 }
 
 QelUiModule::QelUiModule()
-    : module(LoadLibraryW((ProgramFolder() + L"\\QelUI.dll").c_str())), documentSheets(nullptr),
+    : module(LoadLibraryW((TestProgramFolder() + L"QelUI.dll").c_str())), documentSheets(nullptr),
       deviceSheets(nullptr), convertDevMode(nullptr), deviceCapabilities(nullptr), queryPrint(nullptr),
       printerEvent(nullptr), dllMain(nullptr)
 {

@@ -11,6 +11,7 @@
 
 #include "DevModeImage.h"
 #include "DriverUi.h"
+#include "ProgramRun.h"
 
 class CInstalledPrinter {
 public:
@@ -63,5 +64,3 @@ private:
     }
 };
 
-// The folder of the running test program.
-std::wstring ProgramFolder();

@@ -175,7 +175,7 @@ TEST_F(ToolPage, TheToolProgramsStartFromTheDriverDirectory)
     GetDriverDirectory(folder, TRUE);
     CreateDirectoryW(folder, nullptr);
     for (LPCWSTR name : {L"QelChart.exe", L"QelMag.exe"})
-        ASSERT_TRUE(CopyFileW((ProgramFolder() + L"\\ToolProgramStub.exe").c_str(),
+        ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"ToolProgramStub.exe").c_str(),
                               (std::wstring(folder) + L"\\" + name).c_str(), FALSE));
     struct Case {
         int button;

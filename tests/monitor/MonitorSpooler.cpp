@@ -1,6 +1,7 @@
 #include "MonitorSpooler.h"
 
 #include "Platform.h"
+#include "ProgramRun.h"
 
 #include <shlobj.h>
 #include <vector>
@@ -18,10 +19,7 @@ std::vector<WCHAR> Writable(LPCWSTR text)
 // The built helper: "helper\QelLMhlp.dll" next to the test program.
 std::wstring BuiltHelperPath()
 {
-    WCHAR path[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring program(path, n < MAX_PATH ? n : 0);
-    return program.substr(0, program.rfind(L'\\')) + L"\\helper\\QelLMhlp.dll";
+    return TestProgramFolder() + L"helper\\QelLMhlp.dll";
 }
 
 } // namespace

@@ -9,7 +9,6 @@
 namespace {
 
 const DWORD END_WAIT_MS = 10000;
-const DWORD POLL_MS = 50;
 
 } // namespace
 
@@ -82,32 +81,11 @@ std::wstring CDriverPrograms::TakeText(LPCWSTR name) const
     return std::wstring(reinterpret_cast<const WCHAR*>(bytes.data()), bytes.size() / sizeof(WCHAR));
 }
 
-std::wstring TestProgramFolder()
-{
-    WCHAR self[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring path(self, n < MAX_PATH ? n : 0);
-    return path.substr(0, path.rfind(L'\\') + 1);
-}
-
 HWND WaitForProcessDialog(HWND window, DWORD timeoutMs)
 {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    ULONGLONG end = GetTickCount64() + timeoutMs;
-    while (processId && GetTickCount64() < end) {
-        HWND dialog = FindProcessDialog(processId, window);
-        if (dialog)
-            return dialog;
-        Sleep(POLL_MS);
-    }
-    return nullptr;
-}
-
-bool ClickDialogButton(HWND dialog, int id)
-{
-    return PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                        reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))) != FALSE;
+    return processId ? WaitForProcessDialog(processId, window, timeoutMs) : nullptr;
 }
 
 std::wstring UniqueName(LPCWSTR base)

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "ProcessWindows.h"
+#include "ProgramRun.h"
 
 #include <string>
 #include <vector>
@@ -34,12 +35,8 @@ private:
     std::vector<std::wstring> m_installed;
 };
 
-// The folder of the running test program, with its trailing backslash.
-std::wstring TestProgramFolder();
 // A visible dialog-class window (a dialog or message box) of the process that
 // owns window, other than window itself; NULL after timeoutMs.
 HWND WaitForProcessDialog(HWND window, DWORD timeoutMs);
-// Posts a command to a dialog as a click of its button does.
-bool ClickDialogButton(HWND dialog, int id);
 // A name no other test program uses at the same time.
 std::wstring UniqueName(LPCWSTR base);

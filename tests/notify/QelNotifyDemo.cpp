@@ -113,7 +113,7 @@ int wmain()
             return;
         shown = L"\"" + WindowText(dialog) + L"\" with \"" + WindowText(GetDlgItem(dialog, ALERT_TEXT_ID)) +
                 WindowText(GetDlgItem(dialog, BOX_TEXT_ID)) + L"\"";
-        ClickDialogButton(dialog, IDOK);
+        ClickButton(dialog, IDOK);
     });
     g_setScript(&host);
     value = send(state.szPrinterName, L"Vornex T42", alert, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, state.dwErrCode);

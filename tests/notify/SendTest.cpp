@@ -315,7 +315,7 @@ TEST_F(SendTest, AlertRoadFromTheSenderToTheAlertProgramAndBack)
     std::thread user([alert] {
         HWND dialog = WaitForProcessDialog(alert, REPLY_WAIT_MS);
         if (dialog)
-            ClickDialogButton(dialog, IDOK);
+            ClickButton(dialog, IDOK);
     });
     int result = Send(FAKE_HOST, L"", alert, WM_MY_PRINTER, NTY_SHOW_ERROR_DLG, 0x10046);
     user.join();

@@ -100,7 +100,7 @@ void LookAtChart(Run& run)
         emu.WaitForFrames(3, WAIT_MS))
         dialog = chart.WaitForMessageBox(WAIT_MS);
     LOGFONTW font;
-    std::wstring program = ProgramFolder() + L"\\QelChart.exe";
+    std::wstring program = TestProgramFolder() + L"QelChart.exe";
     if (!dialog || !ReadDialogTemplateFont(program.c_str(), IDD_CALIBRATE_DIALOG, &font)) {
         printf("QelChart [%s]: the dialog did not open\n", run.language.c_str());
         ++run.faulty;
@@ -120,7 +120,7 @@ bool InstallLanguageFile(const Run& run)
     if (run.language != "zh")
         return true;
     DWORD size = 0;
-    HANDLE in = OpenForReadingWithin((ProgramFolder() + L"\\Qelzhcn.txt").c_str(), TEXT_FILE_LIMIT, &size);
+    HANDLE in = OpenForReadingWithin((TestProgramFolder() + L"Qelzhcn.txt").c_str(), TEXT_FILE_LIMIT, &size);
     std::string utf8(size, '\0');
     bool read = in != INVALID_HANDLE_VALUE && ReadFully(in, &utf8[0], size);
     if (in != INVALID_HANDLE_VALUE)
@@ -149,7 +149,7 @@ void LookAtAlert(Run& run)
     FormatAlertWindowTitle(title, ALERT_TITLE_MAX + 1, printer, port);
     HWND main = nullptr, box = nullptr;
     LOGFONTW font;
-    std::wstring program = ProgramFolder() + L"\\QelAlert.exe";
+    std::wstring program = TestProgramFolder() + L"QelAlert.exe";
     if (alert.Start(L"-n \"Card Printer 1\" -p \"USB001\" -e \"0\"") &&
         ReadDialogTemplateFont(program.c_str(), IDD_SHOW_MSG, &font))
         main = alert.WaitForDialog(title, WAIT_MS);
@@ -198,7 +198,7 @@ const char* PageName(WORD templateId)
 // The .ico files, beside this program, that a page's icon controls show.
 std::vector<IconFile> PageIcons(WORD templateId)
 {
-    const std::wstring folder = ProgramFolder() + L"\\";
+    const std::wstring folder = TestProgramFolder();
     switch (templateId) {
     case IDD_PRINT_AREA:
         return {{IDC_AREA_W_ICON, folder + L"AreaWidth.ico"}, {IDC_AREA_H_ICON, folder + L"AreaHeight.ico"}};
