@@ -50,6 +50,25 @@ locale=(env "LC_ALL=${LC_ALL:-en_US.UTF-8}" "LANG=${LANG:-${LC_ALL:-en_US.UTF-8}
 
 quiet() { "${locale[@]}" "$@" </dev/null >/dev/null 2>&1 9>&-; }
 
+# A setup step that must succeed: tried three times (a Wine tool started while
+# the server is busy may fail once); a step that still fails says what it
+# printed, since the test then fails before its program has run.
+must() {
+    # A file, not a pipe: what the step starts may outlive it.
+    local out=$WINEPREFIX.step.$$ rc=0
+    for _ in 1 2 3; do
+        rc=0
+        "${locale[@]}" "$@" </dev/null >"$out" 2>&1 9>&- || rc=$?
+        [ $rc -eq 0 ] && break
+        sleep 0.5
+    done
+    if [ $rc -ne 0 ]; then
+        echo "wine-run.sh: '$*' failed with exit code $rc: $(cat "$out")" >&2
+    fi
+    rm -f "$out"
+    [ $rc -eq 0 ] || exit $rc
+}
+
 # The prefix's own X server, started once and detached like the wineserver;
 # its display number is kept beside the prefix.
 start_x() {
@@ -76,13 +95,13 @@ boot() {
     [ $graphics = x11 ] && start_x
     if [ ! -f "$WINEPREFIX/.qel-booted" ]; then
         quiet wineserver -p || true
-        quiet $wine wineboot -i
-        quiet $wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d $graphics /f
-        quiet $wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
+        must $wine wineboot -i
+        must $wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d $graphics /f
+        must $wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f
         # No window manager runs on the private X server: Wine draws the
         # captions and frames itself.
         if [ $graphics = x11 ]; then
-            quiet $wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+            must $wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
             # This Wine does not find its own fonts where Debian puts them:
             # Marlett draws the caption buttons. The texts keep the system's
             # fonts, which have the Chinese glyphs that Wine's own lack.
@@ -106,6 +125,10 @@ boot
 
 name=$(basename "$exe")
 # Always written, so a program's version never depends on an earlier run.
-quiet $wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "${QEL_WINVER:-win7}" /f
+must $wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$name" /v Version /d "${QEL_WINVER:-win7}" /f
 
-exec "${locale[@]}" $wine "$exe" "$@"
+rc=0
+"${locale[@]}" $wine "$exe" "$@" || rc=$?
+# An exit code is all a program that died leaves behind: its buffered output is lost.
+[ $rc -eq 0 ] || echo "wine-run.sh: $name ended with exit code $rc" >&2
+exit $rc
