@@ -5,6 +5,7 @@
 #include "PageContract.h"
 #include "PageControls.h"
 #include "Platform.h"
+#include "PrintAreaEdits.h"
 #include "PrintAreaPreview.h"
 #include "PrintAreaResource.h"
 #include "PrintAreaStore.h"
@@ -92,6 +93,13 @@ void SynchronisePage(HWND page, UiData* ui)
     PostPrintAreaUnit(page, ui->pCurPrintArea);
 }
 
+// Stores the entry under a name; stored, it holds no unsaved change.
+void StoreEntry(HWND page, const UiData* ui, LPCWSTR name, const PrintAreaRecord* entry)
+{
+    if (SavePrintAreaToRegistry(ui->szPrinterName, name, entry) == ERROR_SUCCESS)
+        ClearPrintAreaEdited(page, entry);
+}
+
 BOOL AskForName(HWND page, const UiData* ui)
 {
     return DialogBoxParamW(ui->hModule, MAKEINTRESOURCEW(IDD_SAVE_PRINT_AREA), page, DlgSavePrintAreaProc, 0) ==
@@ -126,6 +134,7 @@ void AddRect(HWND page, PrintAreaRecord* entry)
     SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_SETCURSEL, at, 0);
     entry->dwRectCount = n + 1;
     SetRect(&entry->rcAreas[n], 0, 0, 50, 50);
+    MarkPrintAreaEdited(page, entry);
     SetAreaBoxes(page, 50, 50, 0, 0);
     UpdatePrintAreaButtons(page, entry);
     RedrawPrintAreaPreview(page);
@@ -140,6 +149,7 @@ void RemoveRect(HWND page, PrintAreaRecord* entry)
     for (DWORD i = static_cast<DWORD>(selected); i + 1 < n; ++i)
         entry->rcAreas[i] = entry->rcAreas[i + 1];
     entry->dwRectCount = n - 1;
+    MarkPrintAreaEdited(page, entry);
     FillRectList(page, n - 1);
     if (entry->dwRectCount > 0) {
         SendDlgItemMessageW(page, IDC_AREA_RECTS, CB_SETCURSEL, 0, 0);
@@ -155,7 +165,10 @@ void RemoveRect(HWND page, PrintAreaRecord* entry)
 void ChooseUnit(HWND page, PrintAreaRecord* entry, int id)
 {
     CheckRadioButton(page, IDC_AREA_UNIT_DOTS, IDC_AREA_UNIT_HUNDREDTH_INCH, id);
-    entry->byUnit = static_cast<BYTE>(id - IDC_AREA_UNIT_DOTS);
+    const BYTE unit = static_cast<BYTE>(id - IDC_AREA_UNIT_DOTS);
+    if (entry->byUnit != unit)
+        MarkPrintAreaEdited(page, entry);
+    entry->byUnit = unit;
     const int selected = GetSelectedRect(page, entry);
     ShowAreaRect(page, entry, selected >= 0 ? selected : 0);
     SetAreaRanges(page, DotsToUnit(static_cast<LONG>(entry->dwPageWidth), entry->byUnit),
@@ -180,6 +193,7 @@ void LoadSelectedArea(HWND page, UiData* ui)
         return;
     LoadPrintAreaFromRegistry(ui->szPrinterName, name, ui->pCurPrintArea);
     ShowPrintAreaEntry(page, ui->pCurPrintArea);
+    ClearPrintAreaEdited(page, ui->pCurPrintArea);
     RedrawPrintAreaPreview(page);
     UpdatePrintAreaButtons(page, ui->pCurPrintArea);
     PostPrintAreaUnit(page, ui->pCurPrintArea);
@@ -225,6 +239,7 @@ void DeleteSelectedArea(HWND page, UiData* ui)
     SendDlgItemMessageW(page, IDC_AREA_NAMES, CB_SETCURSEL, 0, 0);
     LoadPrintAreaFromRegistry(ui->szPrinterName, FULL_CARD_NAME, ui->pCurPrintArea);
     ShowPrintAreaEntry(page, ui->pCurPrintArea);
+    ClearPrintAreaEdited(page, ui->pCurPrintArea);
     UpdatePrintAreaButtons(page, ui->pCurPrintArea);
     RedrawPrintAreaPreview(page);
 }
@@ -235,7 +250,7 @@ void SaveSelectedArea(HWND page, UiData* ui)
 {
     ShownArea shown;
     if (GetShownArea(page, ui, &shown) && shown.position > 0)
-        SavePrintAreaToRegistry(ui->szPrinterName, shown.name, ui->pCurPrintArea);
+        StoreEntry(page, ui, shown.name, ui->pCurPrintArea);
 }
 
 void SaveAreaAs(HWND page, UiData* ui)
@@ -243,7 +258,7 @@ void SaveAreaAs(HWND page, UiData* ui)
     if (!AskForName(page, ui))
         return;
     NameEntry(page, ui, ui->pCurPrintArea);
-    SavePrintAreaToRegistry(ui->szPrinterName, g_szPrintAreaName, ui->pCurPrintArea);
+    StoreEntry(page, ui, g_szPrintAreaName, ui->pCurPrintArea);
 }
 
 void InvertColours(HWND page, PrintAreaRecord* entry)
@@ -251,6 +266,7 @@ void InvertColours(HWND page, PrintAreaRecord* entry)
     const bool white = entry->dwOutsideColor != 0;
     entry->dwOutsideColor = white ? 0 : 0xFFFFFF;
     entry->dwInsideColor = white ? 0xFFFFFF : 0;
+    MarkPrintAreaEdited(page, entry);
     UpdatePrintAreaButtons(page, entry);
     RedrawPrintAreaPreview(page);
 }
@@ -295,10 +311,12 @@ void ApplyPage(HWND page, UiData* ui)
                     if (!AskForName(page, ui))
                         continue;
                     NameEntry(page, ui, entry);
-                    SavePrintAreaToRegistry(ui->szPrinterName, entry->szName, entry);
+                    StoreEntry(page, ui, entry->szName, entry);
                 }
-            } else {
-                SavePrintAreaToRegistry(ui->szPrinterName, entry->szName, entry);
+            } else if (IsPrintAreaEdited(page, entry)) {
+                // Both sides may hold a copy of one area: an untouched copy
+                // must not write its older state over the other's changes.
+                StoreEntry(page, ui, entry->szName, entry);
             }
             SaveDefaultPrintAreaName(ui->szPrinterName, entry->szName, static_cast<BYTE>(side),
                                      static_cast<BYTE>(panel), ui->byAreaOrientation);
@@ -396,6 +414,7 @@ INT_PTR CALLBACK DlgPrintAreaProc(HWND page, UINT message, WPARAM wParam, LPARAM
         // The picture and the block go with the page: the next sheet starts
         // without either.
         ReleaseBitmapImage(&g_MaskBitmap);
+        ClearPrintAreaEdits(page);
         if (g_pPrintAreaUiData == GetPageUiData(page))
             g_pPrintAreaUiData = nullptr;
         return FALSE;

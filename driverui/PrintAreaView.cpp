@@ -3,6 +3,7 @@
 #include "PageContract.h"
 #include "NumberText.h"
 #include "PageControls.h"
+#include "PrintAreaEdits.h"
 #include "PrintAreaPage.h"
 #include "PrintAreaResource.h"
 #include "PrintAreaStore.h"
@@ -170,6 +171,7 @@ void OnAreaEditChange(HWND page, UiData* ui, int boxId)
     if (selected < 0)
         return;
     RECT& r = entry->rcAreas[selected];
+    const RECT before = r;
     const BYTE unit = entry->byUnit;
     DWORD cardW = 0, cardH = 0;
     GetCardSize(LOBYTE(ui->DevMode.dmPublic.dmOrientation), &cardW, &cardH);
@@ -214,6 +216,10 @@ void OnAreaEditChange(HWND page, UiData* ui, int boxId)
         r.top = dots;
         break;
     }
+    // Showing a rectangle writes the boxes too; only a value that moves it
+    // changes the entry.
+    if (before.left != r.left || before.top != r.top || before.right != r.right || before.bottom != r.bottom)
+        MarkPrintAreaEdited(page, entry);
     RedrawPrintAreaPreview(page);
 }
 
@@ -284,4 +290,7 @@ void RefreshPrintAreaContent(HWND page, BOOL reset)
     const int unit = entry->byUnit <= AREA_UNIT_HUNDREDTH_INCH ? entry->byUnit : 0;
     CheckRadioButton(page, IDC_AREA_UNIT_DOTS, IDC_AREA_UNIT_HUNDREDTH_INCH, IDC_AREA_UNIT_DOTS + unit);
     UpdatePrintAreaButtons(page, entry);
+    // The entries hold the store's areas again, as they were shown.
+    if (reset)
+        ClearPrintAreaEdits(page);
 }

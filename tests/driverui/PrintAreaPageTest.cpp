@@ -415,6 +415,32 @@ TEST_F(AreaPage, ApplyNamesRectanglesDrawnOnFullCard)
     }
 }
 
+// Each side holds its own copy of an area both chose; the copy left
+// untouched must not take back the other's edit, saved or not.
+TEST_F(AreaPage, ApplyKeepsTheEditOfAnAreaBothSidesChose)
+{
+    struct {
+        int side; // whose copy gets W 50 (150 dots)
+        bool saved; // "Save" pressed before Apply
+    } cases[] = {{0, false}, {0, true}, {1, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "side " << c.side << (c.saved ? " saved" : ""));
+        keys.reset();
+        keys.reset(new UserAreaKeys(printer->Name()));
+        ASSERT_EQ(ERROR_SUCCESS, keys->PutArea(L"Logo", Logo()));
+        ASSERT_EQ(ERROR_SUCCESS, keys->PutChoice(L"PrintArea_Front_YMCO_P", L"Logo"));
+        ASSERT_EQ(ERROR_SUCCESS, keys->PutChoice(L"PrintArea_Back_YMCO_P", L"Logo"));
+        AreaSheet sheet(*printer);
+        ASSERT_NE(nullptr, sheet.page);
+        sheet.Choose(IDC_AREA_SIDE, c.side);
+        sheet.Type(IDC_AREA_W, L"50");
+        if (c.saved)
+            sheet.Press(IDC_AREA_SAVE);
+        ASSERT_TRUE(sheet.host->Apply());
+        EXPECT_EQ(Logo().Rects({{30, 60, 180, 360}}).bytes(), ReadValue(keys->areas, L"Logo").bytes);
+    }
+}
+
 // Fresh keys in which Back YMCO has chosen "Logo" and Front K "Black".
 bool ChooseForOtherEntries(std::unique_ptr<UserAreaKeys>& keys, const std::wstring& printer)
 {
