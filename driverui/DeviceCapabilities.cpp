@@ -30,10 +30,11 @@ void WriteName(PVOID output, DWORD room, LPCWSTR name)
 }
 
 // The printer reports duplex unless its driver is a one-sided model; a
-// printer whose information cannot be read reports none.
-DWORD Duplex(HANDLE printer)
+// printer whose information cannot be read reports none. The spooler's
+// client passes no handle, only the printer's name.
+DWORD Duplex(HANDLE printer, LPCWSTR printerName)
 {
-    PRINTER_INFO_2W* info = GetPrinterInfo2(printer);
+    PRINTER_INFO_2W* info = GetPrinterInfo2ByHandleOrName(printer, printerName);
     if (!info)
         return 0;
     DWORD answer = IsOneSidedDriver(PrinterInfoText(info->pDriverName)) ? 0 : 1;
@@ -41,7 +42,7 @@ DWORD Duplex(HANDLE printer)
     return answer;
 }
 
-DWORD Answer(HANDLE printer, WORD capability, PVOID output, const DEVMODEW* devMode)
+DWORD Answer(HANDLE printer, LPCWSTR printerName, WORD capability, PVOID output, const DEVMODEW* devMode)
 {
     const PaperTableRow& paper = PaperTable[0];
     switch (capability) {
@@ -65,7 +66,7 @@ DWORD Answer(HANDLE printer, WORD capability, PVOID output, const DEVMODEW* devM
             *static_cast<WORD*>(output) = REPORTED_BIN;
         return 1;
     case DC_DUPLEX:
-        return Duplex(printer);
+        return Duplex(printer, printerName);
     case DC_SIZE:
         return devMode->dmSize;
     case DC_EXTRA:
@@ -130,7 +131,7 @@ extern "C" DWORD WINAPI DrvDeviceCapabilities(HANDLE hPrinter, PWSTR pDeviceName
         SetLastError(ERROR_NOT_SUPPORTED);
         goto done;
     }
-    answer = Answer(hPrinter, iDevCap, pvOutput, merged);
+    answer = Answer(hPrinter, pDeviceName, iDevCap, pvOutput, merged);
 done:
     delete[] reinterpret_cast<BYTE*>(merged);
     DebugTrace(L"DrvDeviceCapabilities(), capability = %u, answer = %d,\n", iDevCap, static_cast<LONG>(answer));

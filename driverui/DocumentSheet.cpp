@@ -78,7 +78,7 @@ LONG SimpleDocumentProperties(PDOCUMENTPROPERTYHEADER header)
     header->cbOut = DEVMODE_TOTAL_SIZE;
     if (header->fMode == 0 || !header->pdmOut)
         return DEVMODE_TOTAL_SIZE;
-    UiData* ui = FillUiData(header->hPrinter, header->pdmIn);
+    UiData* ui = FillUiData(header->hPrinter, header->pdmIn, header->pszPrinterName);
     if (!ui)
         return ERR_CPSUI_GETLASTERROR;
     LONG answer = 1;
@@ -96,7 +96,7 @@ LONG InitSheet(PPROPSHEETUI_INFO info, PDOCUMENTPROPERTYHEADER header)
     // One sheet, one block: a repeated INIT keeps the first.
     if (info->UserData)
         return FailSheetCall(ERROR_ALREADY_INITIALIZED);
-    UiData* ui = FillUiData(header->hPrinter, header->pdmIn);
+    UiData* ui = FillUiData(header->hPrinter, header->pdmIn, header->pszPrinterName);
     if (!ui)
         return ERR_CPSUI_GETLASTERROR;
     if (!AddDocumentPages(info, ui)) {

@@ -36,13 +36,13 @@ void FillCallerDevMode(const DEVMODEW* working, PDEVMODEW pdmIn)
 
 } // namespace
 
-UiData* FillUiData(HANDLE printer, PDEVMODEW pdmIn)
+UiData* FillUiData(HANDLE printer, PDEVMODEW pdmIn, LPCWSTR printerName)
 {
     UiData* ui = nullptr;
     DEVMODEW* working = nullptr;
     WCHAR languageFile[LANGUAGE_PATH_ROOM] = L"";
     const DWORD callerError = GetLastError();
-    PRINTER_INFO_2W* info = GetPrinterInfo2(printer);
+    PRINTER_INFO_2W* info = GetPrinterInfo2ByHandleOrName(printer, printerName);
     if (!info) {
         DebugTrace(L"FillUiData(1), the printer's information is missing, error = %u,\n", GetLastError());
         return nullptr;

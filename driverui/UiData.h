@@ -41,9 +41,10 @@ struct UiData {
     CTranslater Translater; // loaded with the language file of wLanguage
 };
 
-// A new block for printer (an open spooler handle) and the caller's DEVMODE
-// (may be NULL), or NULL with the last error: the spooler's when the
+// A new block for printer (an open spooler handle, or NULL when the caller
+// gives none: the printer is then read by printerName) and the caller's
+// DEVMODE (may be NULL), or NULL with the last error: the spooler's when the
 // printer's information cannot be read, ERROR_NOT_ENOUGH_MEMORY.
-UiData* FillUiData(HANDLE printer, PDEVMODEW pdmIn);
+UiData* FillUiData(HANDLE printer, PDEVMODEW pdmIn, LPCWSTR printerName);
 // Destroys the translator and frees the block (NULL is allowed).
 void FreeUiData(UiData* ui);

@@ -37,3 +37,22 @@ done:
     SetLastError(callerError);
     return reinterpret_cast<PRINTER_INFO_2W*>(buffer);
 }
+
+PRINTER_INFO_2W* GetPrinterInfo2ByHandleOrName(HANDLE printer, LPCWSTR printerName)
+{
+    if (printer || !printerName || !*printerName)
+        return GetPrinterInfo2(printer);
+    const DWORD callerError = GetLastError();
+    HANDLE named = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(printerName), &named, nullptr)) {
+        const DWORD error = GetLastError();
+        DebugTrace(L"GetPrinterInfo2ByHandleOrName(), %ls does not open, error = %u,\n", printerName, error);
+        SetLastError(error ? error : ERROR_INVALID_PRINTER_NAME);
+        return nullptr;
+    }
+    PRINTER_INFO_2W* info = GetPrinterInfo2(named);
+    const DWORD error = info ? callerError : GetLastError();
+    ClosePrinter(named);
+    SetLastError(error);
+    return info;
+}

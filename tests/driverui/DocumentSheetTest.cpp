@@ -87,20 +87,25 @@ TEST_F(Sheets, WithoutASheetTheMergedDevModeComesBack)
     cut.Word(offsetof(DEVMODEW, dmSize), 60);
     struct Case {
         const char* what;
+        bool withHandle;
         DevModeImage* in;
         LONG answer;
         DWORD error;
         const DevModeImage* expected;
     } cases[] = {
-        {"the printer's own", nullptr, 1, kMarker, &stored},
-        {"merged with the caller's", &in, 1, kMarker, &merged},
-        {"a caller's header cut short", &cut, kFail, ERROR_INVALID_PARAMETER, nullptr},
+        {"the printer's own", true, nullptr, 1, kMarker, &stored},
+        // As Wine's AddPrinterW asks: the printer's name and no handle.
+        {"the printer's own, by its name", false, nullptr, 1, kMarker, &stored},
+        {"merged with the caller's", true, &in, 1, kMarker, &merged},
+        {"a caller's header cut short", true, &cut, kFail, ERROR_INVALID_PARAMETER, nullptr},
     };
     for (const Case& c : cases) {
         // A buffer of the size asked for, zeroed by the application: cbOut is 0.
         GuardedBuffer out(IMAGE_SIZE, 0x00);
         DOCUMENTPROPERTYHEADER header =
             Header(*printer, c.in ? c.in->DevMode() : nullptr, &out, DM_OUT_BUFFER | (c.in ? DM_IN_BUFFER : 0));
+        if (!c.withHandle)
+            header.hPrinter = nullptr;
         SetLastError(kMarker);
         EXPECT_EQ(c.answer, ui->documentSheets(nullptr, reinterpret_cast<LPARAM>(&header))) << c.what;
         EXPECT_EQ(c.error, GetLastError()) << c.what;
@@ -112,10 +117,12 @@ TEST_F(Sheets, WithoutASheetTheMergedDevModeComesBack)
             EXPECT_TRUE(out.Untouched()) << c.what;
         }
     }
-    // Without a printer handle there is no printer to read.
+    // Without a printer handle or name there is no printer to read.
     GuardedBuffer out(IMAGE_SIZE);
     DOCUMENTPROPERTYHEADER header = Header(*printer, nullptr, &out, DM_OUT_BUFFER);
     header.hPrinter = nullptr;
+    header.pszPrinterName = nullptr;
+    SetLastError(kMarker);
     EXPECT_EQ(kFail, ui->documentSheets(nullptr, reinterpret_cast<LPARAM>(&header)));
     EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), GetLastError());
     EXPECT_TRUE(out.Untouched());

@@ -199,6 +199,10 @@ TEST_F(DriverExports, DuplexFollowsTheDriverName)
         EXPECT_EQ(c.duplex, ui->deviceCapabilities(printer.Handle(), printer.NameText(), DC_DUPLEX, nullptr, nullptr))
             << c.model;
         EXPECT_EQ(kMarker, GetLastError()) << c.model;
+        // Wine's spooler client names the printer and passes no handle.
+        EXPECT_EQ(static_cast<int>(c.duplex),
+                  DeviceCapabilitiesW(printer.Name().c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr))
+            << c.model;
     }
     // No printer to ask: no duplex.
     EXPECT_EQ(0u, ui->deviceCapabilities(nullptr, nullptr, DC_DUPLEX, nullptr, nullptr));

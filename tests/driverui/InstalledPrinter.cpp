@@ -64,15 +64,6 @@ CInstalledPrinter::CInstalledPrinter(LPCWSTR model, LPCWSTR port) : m_handle(nul
     printer.pPrintProcessor = Text(processor);
     printer.pDatatype = Text(datatype);
     m_handle = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
-    if (m_handle) {
-        // The spooler's own default DEVMODE gives way to the driver's.
-        DevModeImage defaults = DevModeImage::Defaults(m_name.c_str());
-        if (!StoreDevMode(defaults.DevMode())) {
-            DeletePrinter(m_handle);
-            ClosePrinter(m_handle);
-            m_handle = nullptr;
-        }
-    }
 }
 
 CInstalledPrinter::~CInstalledPrinter()

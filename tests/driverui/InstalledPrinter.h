@@ -1,8 +1,8 @@
 // CInstalledPrinter: a printer installed in the test prefix's spooler the way
 // a driver package installs it (AddPrinterDriverExW, AddPrinterW), with QelUI
-// as its driver's configuration file and a DEVMODE of the driver stored with
-// SetPrinterW; removed again at the end. The spooler then loads QelUI itself
-// for DocumentPropertiesW and DeviceCapabilitiesW.
+// as its driver's configuration file; removed again at the end. The spooler
+// loads QelUI itself: AddPrinterW stores the driver's DEVMODE from
+// DocumentPropertiesW, and applications reach DeviceCapabilitiesW.
 #pragma once
 
 #include <windows.h>

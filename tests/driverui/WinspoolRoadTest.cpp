@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -84,6 +85,29 @@ TEST_F(WinspoolRoad, DocumentPropertiesTakesBackTheBufferItFilled)
     expected.Word(kOrientation, DMORIENT_LANDSCAPE).PrivByte(kRibbon, 1);
     EXPECT_EQ("", ImageDifferences(expected, buffer.data()));
     EXPECT_TRUE(buffer.GuardsIntact());
+}
+
+// Wine's AddPrinterW asks the driver for its DEVMODE by the printer's name,
+// without a handle, and keeps it as the printer's.
+TEST(WinspoolInstall, AddPrinterKeepsTheDriversDevMode)
+{
+    CInstalledPrinter printer(L"T42");
+    ASSERT_TRUE(printer.ok());
+    DWORD needed = 0;
+    GetPrinterW(printer.Handle(), 2, nullptr, 0, &needed);
+    std::vector<BYTE> info(needed);
+    ASSERT_TRUE(needed && GetPrinterW(printer.Handle(), 2, info.data(), needed, &needed));
+    const DEVMODEW* devMode = reinterpret_cast<const PRINTER_INFO_2W*>(info.data())->pDevMode;
+    ASSERT_NE(nullptr, devMode);
+    ASSERT_EQ(PUBLIC_SIZE, devMode->dmSize);
+    ASSERT_EQ(IMAGE_SIZE - PUBLIC_SIZE, devMode->dmDriverExtra);
+    // Wine's spooler gives the record back with bytes of its own behind the
+    // texts' terminators: the texts are compared as texts.
+    DevModeImage kept;
+    kept.Put(0, devMode, IMAGE_SIZE)
+        .Text(offsetof(DEVMODEW, dmDeviceName), devMode->dmDeviceName, CCHDEVICENAME)
+        .Text(offsetof(DEVMODEW, dmFormName), devMode->dmFormName, CCHFORMNAME);
+    EXPECT_EQ("", ImageDifferences(DevModeImage::Defaults(printer.Name().c_str()), kept.data()));
 }
 
 TEST_F(WinspoolRoad, DeviceCapabilitiesAnswersForThePrinter)
