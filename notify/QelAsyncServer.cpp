@@ -65,6 +65,7 @@ BOOL SendOnChannel(LPCWSTR printerName, LPCWSTR request, CPrintOEMAsyncNotifyCal
     BOOL done = FALSE;
     IPrintAsyncNotifyChannel* channel = nullptr;
     CPrintOEMAsyncNotifyDataObject* data = nullptr;
+    HMODULE pinned = nullptr;
     PrintAsyncNotificationType type = AsyncUINotificationType;
     HMODULE spoolss = LoadLibraryW(L"SpoolSS.dll");
     auto create = spoolss ? reinterpret_cast<PFN_RouterCreatePrintAsyncNotificationChannel>(reinterpret_cast<void*>(
@@ -74,6 +75,12 @@ BOOL SendOnChannel(LPCWSTR printerName, LPCWSTR request, CPrintOEMAsyncNotifyCal
     DebugTrace(L"SendMessageToCustomAsyncUI(2), spoolss = %p, hr = 0x%08X, channel = %p,\n", spoolss, hr, channel);
     if (FAILED(hr) || !channel)
         goto cleanup;
+    // The platform now holds the callback, and soon the data object. It may
+    // call them after this call has returned and its caller has freed this
+    // library, so their code stays loaded for the rest of the process. Any
+    // address inside the library names it.
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                       reinterpret_cast<LPCWSTR>(&COPYDATA_PLAN), &pinned);
 
     data = new (std::nothrow) CPrintOEMAsyncNotifyDataObject(reinterpret_cast<const BYTE*>(request),
                                                             static_cast<ULONG>((wcslen(request) + 1) * sizeof(WCHAR)),

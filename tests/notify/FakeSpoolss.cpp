@@ -15,7 +15,11 @@ CRITICAL_SECTION g_lock;
 FakeChannelScript g_script;
 FakeChannelRecord g_record;
 IPrintAsyncNotifyCallback* g_callback;
+// The request a late reply keeps, as the platform keeps its own reference.
+IPrintAsyncNotifyDataObject* g_keptRequest;
 HANDLE g_replyThread;
+// Set when a held reply may go.
+HANDLE g_replyGo;
 
 void Note(const char* event)
 {
@@ -139,9 +143,17 @@ public:
 
 FakeChannel g_channel;
 
+void ReleaseCallback()
+{
+    g_record.callbackRefs = static_cast<LONG>(g_callback->Release());
+    g_callback = nullptr;
+}
+
 DWORD WINAPI Reply(LPVOID)
 {
     Sleep(g_script.delayMs);
+    if (g_script.way == FAKE_REPLY_LATE)
+        WaitForSingleObject(g_replyGo, INFINITE);
     static WCHAR text[FAKE_REPLY_ROOM];
     wcscpy(text, g_script.reply);
     if (g_script.way == FAKE_HOST)
@@ -151,12 +163,16 @@ DWORD WINAPI Reply(LPVOID)
                               : new FakeReplyData(text, g_script.way == FAKE_CLOSED_BAD_DATA);
     wcscpy(g_record.reply, text);
     Note("reply");
-    if (g_script.way == FAKE_REPLY_EVENT)
-        g_callback->OnEventNotify(&g_channel, data);
-    else
-        g_callback->ChannelClosed(&g_channel, data);
+    g_record.replyResult = g_script.way == FAKE_REPLY_EVENT ? g_callback->OnEventNotify(&g_channel, data)
+                                                            : g_callback->ChannelClosed(&g_channel, data);
     if (data)
         data->Release();
+    if (g_script.way == FAKE_REPLY_LATE) {
+        if (g_keptRequest)
+            g_keptRequest->Release();
+        g_keptRequest = nullptr;
+        ReleaseCallback();
+    }
     return 0;
 }
 
@@ -178,6 +194,10 @@ HRESULT STDMETHODCALLTYPE FakeChannel::SendNotification(IPrintAsyncNotifyDataObj
         g_record.request[units] = L'\0';
         data->ReleaseData();
     }
+    if (data && g_script.way == FAKE_REPLY_LATE) {
+        data->AddRef();
+        g_keptRequest = data;
+    }
     if (g_script.way == FAKE_SEND_FAILS)
         return E_FAIL;
     if (g_script.way != FAKE_REPLY_NEVER)
@@ -187,16 +207,15 @@ HRESULT STDMETHODCALLTYPE FakeChannel::SendNotification(IPrintAsyncNotifyDataObj
 
 void EndReply(DWORD waitMs)
 {
+    SetEvent(g_replyGo);
     if (g_replyThread) {
         if (WaitForSingleObject(g_replyThread, waitMs) != WAIT_OBJECT_0)
             return;
         CloseHandle(g_replyThread);
         g_replyThread = nullptr;
     }
-    if (g_callback) {
-        g_callback->Release();
-        g_callback = nullptr;
-    }
+    if (g_callback)
+        ReleaseCallback();
 }
 
 } // namespace
@@ -237,6 +256,8 @@ extern "C" void FakeSpoolssSetScript(const FakeChannelScript* script)
     EndReply(INFINITE);
     g_script = *script;
     ZeroMemory(&g_record, sizeof(g_record));
+    g_record.callbackRefs = -1;
+    ResetEvent(g_replyGo);
     g_channel.refs = 0;
 }
 
@@ -261,6 +282,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
     if (reason == DLL_PROCESS_ATTACH) {
         InitializeCriticalSection(&g_lock);
+        g_replyGo = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         HMODULE self = nullptr;
         GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                            reinterpret_cast<LPCWSTR>(instance), &self);

@@ -16,6 +16,8 @@ enum FakeReplyWay {
     FAKE_CLOSED_NO_DATA,   // ChannelClosed without a data object
     FAKE_CLOSED_BAD_DATA,  // ChannelClosed with data whose AcquireData fails
     FAKE_HOST,             // the print-UI host: calls the entry point the request names, replies with its text
+    FAKE_REPLY_LATE,       // keeps the callback and the request; ChannelClosed with the scripted reply text and
+                           // then the last releases only once the test asks for the record
 };
 
 constexpr DWORD FAKE_REPLY_ROOM = 2048;
@@ -43,6 +45,11 @@ struct FakeChannelRecord {
     GUID requestType;
     // The reply text handed back to the sender.
     WCHAR reply[FAKE_REPLY_ROOM];
+    // The callback's answer to the reply: S_OK when it took the reply's data.
+    HRESULT replyResult;
+    // What the router's last Release of the callback returned: 0 when the
+    // callback went with it; -1 before that release.
+    LONG callbackRefs;
     // The channel's references after the sender is done with it: 0 when it
     // released the one it got.
     LONG channelRefs;
@@ -53,8 +60,9 @@ struct FakeChannelRecord {
 
 // Sets the script of the next channel and clears the record.
 typedef void (*PFN_FakeSpoolssSetScript)(const FakeChannelScript* script);
-// Waits (bounded) until a scripted reply has been given, then copies the
-// record; FALSE when the reply thread did not end in time.
+// Lets a held reply go, waits (bounded) until a scripted reply has been
+// given, then copies the record; FALSE when the reply thread did not end in
+// time.
 typedef BOOL (*PFN_FakeSpoolssGetRecord)(FakeChannelRecord* record, DWORD waitMs);
 // Adds an event of the test's to the record.
 typedef void (*PFN_FakeSpoolssNote)(const char* event);

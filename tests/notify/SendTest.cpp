@@ -74,19 +74,61 @@ bool PatchImport(HMODULE module, const char* name, void* replacement)
     return false;
 }
 
+// The fake router and then the sender, with their exports; the sender's
+// library, or NULL.
+HMODULE LoadSender()
+{
+    // Loaded first, so that the sender's load by name gets this copy.
+    g_fake = LoadLibraryW((TestProgramFolder() + L"SpoolSS.dll").c_str());
+    HMODULE server = LoadLibraryW((TestProgramFolder() + L"QelAsyncServer.dll").c_str());
+    if (!g_fake || !server)
+        return nullptr;
+    g_send = Export<PFN_Send>(server, "SendMessageToCustomAsyncUI");
+    g_setScript = Export<PFN_FakeSpoolssSetScript>(g_fake, "FakeSpoolssSetScript");
+    g_getRecord = Export<PFN_FakeSpoolssGetRecord>(g_fake, "FakeSpoolssGetRecord");
+    g_note = Export<PFN_FakeSpoolssNote>(g_fake, "FakeSpoolssNote");
+    return g_send && g_setScript && g_getRecord && g_note ? server : nullptr;
+}
+
+// A spooler-side caller loads the sender for one message and frees it. These
+// run in a process of their own, where they alone load the sender, and in
+// this order: a library kept once stays.
+TEST(SendLibraryLifetime, RecordRefusedBeforeAnyChannelLeavesTheLibraryFreeable)
+{
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"QelAsyncServer.dll"));
+    HMODULE server = LoadSender();
+    ASSERT_TRUE(server);
+    EXPECT_EQ(0, g_send(PRINTER, L"Vornex T42", nullptr, WM_COPYDATA, 0, 0));
+    EXPECT_TRUE(FreeLibrary(server));
+    EXPECT_EQ(nullptr, GetModuleHandleW(L"QelAsyncServer.dll"));
+}
+
+// The reply comes after the poll plan, the platform's last releases after it.
+TEST(SendLibraryLifetime, LateReplyReachesTheCallbackAfterTheCallerFreedTheLibrary)
+{
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"QelAsyncServer.dll"));
+    HMODULE server = LoadSender();
+    ASSERT_TRUE(server);
+    FakeChannelScript script = {FAKE_REPLY_LATE, 0, L"<ReturnValue>5</ReturnValue>"};
+    g_setScript(&script);
+    EXPECT_EQ(0, g_send(PRINTER, L"Vornex T42", nullptr, WM_MY_PRINTER, NTY_SET_JOB_ID, 0));
+    EXPECT_TRUE(FreeLibrary(server));
+    g_note("FreeLibrary");
+
+    FakeChannelRecord record;
+    EXPECT_TRUE(g_getRecord(&record, REPLY_WAIT_MS));
+    EXPECT_STREQ("router,send,channel-release,FreeLibrary,reply", record.events);
+    EXPECT_EQ(S_OK, record.replyResult);
+    EXPECT_EQ(0, record.callbackRefs);
+    EXPECT_NE(nullptr, GetModuleHandleW(L"QelAsyncServer.dll"));
+}
+
 class SendTest : public testing::Test {
 public:
     static void SetUpTestSuite()
     {
-        // Loaded first, so that the sender's load by name gets this copy.
-        g_fake = LoadLibraryW((TestProgramFolder() + L"SpoolSS.dll").c_str());
-        HMODULE server = LoadLibraryW((TestProgramFolder() + L"QelAsyncServer.dll").c_str());
-        ASSERT_TRUE(g_fake && server);
-        g_send = Export<PFN_Send>(server, "SendMessageToCustomAsyncUI");
-        g_setScript = Export<PFN_FakeSpoolssSetScript>(g_fake, "FakeSpoolssSetScript");
-        g_getRecord = Export<PFN_FakeSpoolssGetRecord>(g_fake, "FakeSpoolssGetRecord");
-        g_note = Export<PFN_FakeSpoolssNote>(g_fake, "FakeSpoolssNote");
-        ASSERT_TRUE(g_send && g_setScript && g_getRecord && g_note);
+        HMODULE server = LoadSender();
+        ASSERT_TRUE(server);
         ASSERT_TRUE(PatchImport(server, "FreeLibrary", reinterpret_cast<void*>(RecordingFreeLibrary)));
     }
 
