@@ -112,12 +112,12 @@ int wmain()
     printf("  DC_COPIES %d   DC_ORIENTATION %d   DC_COLORDEVICE %d   DC_COLLATE %d   DC_NUP %d (not answered)\n",
            ask(DC_COPIES, nullptr), ask(DC_ORIENTATION, nullptr), ask(DC_COLORDEVICE, nullptr),
            ask(DC_COLLATE, nullptr), ask(DC_NUP, nullptr));
+    printf("  DC_DUPLEX %d (the spooler client passes no handle: the driver reads the printer by its name)\n",
+           ask(DC_DUPLEX, nullptr));
 
     QelUiModule ui;
     if (!ui.ok())
         return Fail("QelUI.dll did not load");
-    printf("DrvDeviceCapabilities with the printer's handle: DC_DUPLEX %lu (the spooler client here passes none)\n",
-           ui.deviceCapabilities(printer.Handle(), name, DC_DUPLEX, nullptr, nullptr));
     WCHAR text[64] = L"";
     DEVQUERYPRINT_INFO check = {sizeof(check), 1, printer.Handle(), job.DevMode(), text, 64, 0};
     BOOL printable = ui.queryPrint(&check);
