@@ -329,10 +329,8 @@ DWORD CQelCmd::GetResponseRejection() const
 {
     if (!IsTextReply())
         return ERROR_SUCCESS;
-    char text[QEL_CMD_BUFFER_SIZE];
-    CopyReplyText(text, sizeof(text));
     for (const Rejection& r : kRejections) {
-        if (strstr(text, r.word))
+        if (ReplyTextContains(r.word))
             return r.code;
     }
     return ERROR_SUCCESS;

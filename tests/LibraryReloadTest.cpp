@@ -5,11 +5,11 @@
 // of the process kills the host after about a thousand rounds.
 #include "AsyncMessage.h"
 #include "DriverUi.h"
+#include "ModuleExport.h"
 #include "MonitorSpooler.h"
 #include "QelColor.h"
 
 #include <gtest/gtest.h>
-
 
 namespace {
 
@@ -28,10 +28,7 @@ public:
     CLibrary(const CLibrary&) = delete;
     CLibrary& operator=(const CLibrary&) = delete;
 
-    template <typename Fn> Fn Export(const char* name) const
-    {
-        return m_module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m_module, name))) : nullptr;
-    }
+    template <typename Fn> Fn Export(const char* name) const { return ModuleExport<Fn>(m_module, name); }
 
 private:
     HMODULE m_module;

@@ -12,7 +12,6 @@ LPWSTR Text(std::wstring& text)
 
 } // namespace
 
-
 std::wstring CInstalledPrinter::InstallDriverFile()
 {
     std::wstring source = TestProgramFolder() + L"QelUI.dll";

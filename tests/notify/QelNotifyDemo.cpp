@@ -6,6 +6,7 @@
 // the alert ("Continue Printing") comes back as the export's value.
 #include "AsyncMessage.h"
 #include "FakeSpoolss.h"
+#include "ModuleExport.h"
 #include "NotifyPrograms.h"
 #include "PrintableText.h"
 #include "StateInfo.h"
@@ -53,21 +54,15 @@ int Fail(const char* what)
     return 1;
 }
 
-template <typename Fn>
-Fn Export(HMODULE module, const char* name)
-{
-    return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
-
 } // namespace
 
 int wmain()
 {
     HMODULE fake = LoadLibraryW((TestProgramFolder() + L"SpoolSS.dll").c_str());
     HMODULE server = LoadLibraryW((TestProgramFolder() + L"QelAsyncServer.dll").c_str());
-    PFN_Send send = Export<PFN_Send>(server, "SendMessageToCustomAsyncUI");
-    g_setScript = Export<PFN_FakeSpoolssSetScript>(fake, "FakeSpoolssSetScript");
-    g_getRecord = Export<PFN_FakeSpoolssGetRecord>(fake, "FakeSpoolssGetRecord");
+    PFN_Send send = ModuleExport<PFN_Send>(server, "SendMessageToCustomAsyncUI");
+    g_setScript = ModuleExport<PFN_FakeSpoolssSetScript>(fake, "FakeSpoolssSetScript");
+    g_getRecord = ModuleExport<PFN_FakeSpoolssGetRecord>(fake, "FakeSpoolssGetRecord");
     if (!send || !g_setScript || !g_getRecord)
         return Fail("the sender or the fake router did not load");
     CDriverPrograms programs;

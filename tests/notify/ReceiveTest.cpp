@@ -6,6 +6,7 @@
 #include "AsyncMessage.h"
 #include "Base64Coder.h"
 #include "DevMnData.h"
+#include "ModuleExport.h"
 #include "NotifyPrograms.h"
 #include "StateInfo.h"
 #include "TestWindows.h"
@@ -35,8 +36,7 @@ public:
     {
         HMODULE client = LoadLibraryW((TestProgramFolder() + L"QelAsyncClient.dll").c_str());
         ASSERT_TRUE(client);
-        g_receive = reinterpret_cast<PFN_Receive>(
-            reinterpret_cast<void*>(GetProcAddress(client, "SendMessageToClient")));
+        g_receive = ModuleExport<PFN_Receive>(client, "SendMessageToClient");
         ASSERT_TRUE(g_receive);
     }
 

@@ -6,6 +6,7 @@
 #include "AsyncNotify.h"
 #include "Base64Coder.h"
 #include "FakeSpoolss.h"
+#include "ModuleExport.h"
 #include "NotifyPrograms.h"
 #include "StateInfo.h"
 
@@ -31,12 +32,6 @@ const DWORD REPLY_WAIT_MS = 60000;
 const ULONGLONG TICK_SLACK_MS = 20;
 HWND const JUNK_WINDOW = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(0x5A5A));
 const WCHAR PRINTER[] = L"Card Printer";
-
-template <typename Fn>
-Fn Export(HMODULE module, const char* name)
-{
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
 
 // The sender's import of FreeLibrary, so that its call shows among the
 // channel's events.
@@ -83,10 +78,10 @@ HMODULE LoadSender()
     HMODULE server = LoadLibraryW((TestProgramFolder() + L"QelAsyncServer.dll").c_str());
     if (!g_fake || !server)
         return nullptr;
-    g_send = Export<PFN_Send>(server, "SendMessageToCustomAsyncUI");
-    g_setScript = Export<PFN_FakeSpoolssSetScript>(g_fake, "FakeSpoolssSetScript");
-    g_getRecord = Export<PFN_FakeSpoolssGetRecord>(g_fake, "FakeSpoolssGetRecord");
-    g_note = Export<PFN_FakeSpoolssNote>(g_fake, "FakeSpoolssNote");
+    g_send = ModuleExport<PFN_Send>(server, "SendMessageToCustomAsyncUI");
+    g_setScript = ModuleExport<PFN_FakeSpoolssSetScript>(g_fake, "FakeSpoolssSetScript");
+    g_getRecord = ModuleExport<PFN_FakeSpoolssGetRecord>(g_fake, "FakeSpoolssGetRecord");
+    g_note = ModuleExport<PFN_FakeSpoolssNote>(g_fake, "FakeSpoolssNote");
     return g_send && g_setScript && g_getRecord && g_note ? server : nullptr;
 }
 
